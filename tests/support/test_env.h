@@ -1,0 +1,63 @@
+// Test environment: every test gets its own temporary folder, points the fixed folders
+// (H_SYSTEM_DIR) and the settings file (H_TRELMO_INI) into it, and runs on a virtual
+// clock, so tests never touch the home folder, never share settings and never sleep.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/hunits/h_clock.h"
+#include "common/hunits/uhlog.h"
+
+// A fresh folder under the system's temporary folder, removed with its content.
+class t_temp_dir {
+  public:
+    t_temp_dir();
+    ~t_temp_dir();
+    t_temp_dir(const t_temp_dir&) = delete;
+    t_temp_dir& operator=(const t_temp_dir&) = delete;
+    // The folder, without a trailing separator.
+    const std::string& path() const { return path_; }
+    // path() + separator + name.
+    std::string file(const std::string& name) const;
+
+  private:
+    std::string path_;
+};
+
+std::string read_file_bytes(const std::string& path);
+void write_file_bytes(const std::string& path, const std::string& bytes);
+bool file_exists(const std::string& path);
+// Names of the entries of a folder, sorted.
+std::vector<std::string> list_dir(const std::string& dir);
+
+// A message box presenter that records every box and answers from a script.
+class t_scripted_dialogs : public t_dialog_presenter {
+  public:
+    struct t_shown {
+        t_dialog_kind kind;
+        std::string text;
+        std::string caption;
+    };
+    bool show_dialog(t_dialog_kind kind, const std::string& text,
+                     const std::string& caption) override;
+    // Answers for the coming yes/no questions, in order; when they run out, "no".
+    std::vector<bool> answers;
+    std::vector<t_shown> shown;
+};
+
+// Base fixture: temporary folder as H_SYSTEM_DIR, an ini file in it as H_TRELMO_INI,
+// a virtual clock and scripted dialogs installed for the test's duration.
+class t_test_env : public ::testing::Test {
+  protected:
+    t_test_env();
+    ~t_test_env() override;
+
+    t_temp_dir temp;
+    t_virtual_clock clock;
+    t_scripted_dialogs dialogs;
+    std::string system_dir;  // the folder H_SYSTEM_DIR points at
+    std::string ini_file;    // the file H_TRELMO_INI names
+};
