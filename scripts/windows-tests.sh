@@ -10,9 +10,10 @@ export WINEDLLOVERRIDES="mscoree=d;mshtml=d"
 wineserver=/usr/lib/wine/wineserver
 [[ -x $wineserver ]] || wineserver=$(command -v wineserver)
 
-"$wineserver" -p </dev/null >/dev/null 2>&1
 trap '"$wineserver" -k </dev/null >/dev/null 2>&1 || true' EXIT
-# Creating the prefix takes a while the first time; do it once before the tests.
+# Creating the prefix takes a while the first time; do it once before the tests, then
+# keep one wineserver for the whole run.
 "$(dirname "$0")/wine-run.sh" cmd /c exit </dev/null >/dev/null 2>&1 || true
+"$wineserver" -p </dev/null >/dev/null 2>&1 || true
 
 ctest --test-dir "$build" --output-on-failure --timeout 600
