@@ -1,18 +1,17 @@
 #include "app/U_program_start.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
 #include "app/platform/app_platform.h"
 #include "common/hunits/h_path.h"
+#include "common/hunits/platform/h_platform.h"
 #include "common/hunits/uhFuncs.h"
 
 namespace {
 
 std::string environment_value(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr ? value : "";
+    return h_platform::environment_variable(name);
 }
 
 std::string sub_dir(const std::string& parent, const std::string& name) {

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "common/hunits/h_clock.h"
+#include "common/hunits/platform/h_platform.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ t_bus_trace_backend::~t_bus_trace_backend() {
 
 bool t_bus_trace_backend::create_file(const std::string& path, std::string& error_text) {
     path_ = path;
-    file_ = std::fopen(path.c_str(), "wb");
+    file_ = h_platform::open_file(path, "wb");
     if (!file_) {
         error_text = "Не удалось создать файл трассировки шины \"" + path + "\".";
         return false;

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "common/hunits/platform/h_platform.h"
+
 namespace {
 
 // Writes through to the image file; the data reach the file system at once (fflush), which
@@ -42,7 +44,7 @@ std::string card_image_size_error(const std::string& path, uint64_t size) {
 }
 
 bool load_card_file(const std::string& path, t_sim_card& card, std::string& error_text) {
-    std::FILE* file = std::fopen(path.c_str(), "r+b");
+    std::FILE* file = h_platform::open_file(path, "r+b");
     if (!file) {
         error_text = "Не удалось открыть файл образа карты \"" + path + "\" для чтения и записи.";
         return false;

@@ -8,10 +8,6 @@
 #include "common/hunits/h_path.h"
 #include "common/hunits/platform/h_platform.h"
 
-#ifndef H_TRELMO_FILE_VERSION
-#error "H_TRELMO_FILE_VERSION must be defined by the build"
-#endif
-
 namespace {
 
 std::vector<std::string>& stored_command_line() {
@@ -157,7 +153,7 @@ const std::string& build_str() {
 }
 
 std::string get_file_version() {
-    return H_TRELMO_FILE_VERSION;
+    return h_platform::file_version();
 }
 
 std::string get_version_str() {

@@ -19,6 +19,14 @@ std::string user_name();
 std::string computer_name();
 uint64_t current_thread_id();
 
+// The program's file version. Windows: the "FileVersion" text of the executable's version
+// resource, the resource's fixed version numbers when that text is empty, and empty when
+// the executable has no version resource. Elsewhere: the version compiled into the program.
+std::string file_version();
+
+// The value of an environment variable in UTF-8; empty when it is not set.
+std::string environment_variable(const char* name);
+
 // The process's arguments as the system holds them (argument 0 is the program).
 std::vector<std::string> process_arguments();
 // The process's command line as the system reports it.
@@ -27,6 +35,9 @@ std::string process_command_line();
 // Creates `file_name` only when it does not exist yet and writes all `count` bytes.
 // A file that this call created but could not fill completely is removed again.
 bool create_new_file(const std::string& file_name, const void* data, size_t count);
+
+// std::fopen with a UTF-8 file name (the wide-character call on Windows).
+std::FILE* open_file(const std::string& file_name, const char* mode);
 
 // Opens `file_name` for appending (created when missing, never truncated); nullptr on
 // failure. Whether the stream itself turns "\n" into CR LF is told by

@@ -12,6 +12,10 @@
 #include "common/hunits/platform/h_platform.h"
 #include "common/hunits/uhFuncs.h"
 
+#ifndef H_TRELMO_FILE_VERSION
+#error "H_TRELMO_FILE_VERSION must be defined by the build"
+#endif
+
 namespace h_platform {
 
 namespace {
@@ -72,6 +76,15 @@ uint64_t current_thread_id() {
     return static_cast<uint64_t>(::gettid());
 }
 
+std::string file_version() {
+    return H_TRELMO_FILE_VERSION;
+}
+
+std::string environment_variable(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
 std::vector<std::string> process_arguments() {
     std::string bytes;
     std::vector<std::string> args;
@@ -102,6 +115,10 @@ bool create_new_file(const std::string& file_name, const void* data, size_t coun
         ::unlink(file_name.c_str());
     }
     return ok;
+}
+
+std::FILE* open_file(const std::string& file_name, const char* mode) {
+    return std::fopen(file_name.c_str(), mode);
 }
 
 std::FILE* open_append_stream(const std::string& file_name) {

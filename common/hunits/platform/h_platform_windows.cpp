@@ -7,8 +7,11 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cwchar>
+#include <vector>
 
 #include "common/hunits/platform/h_platform.h"
+#include "common/hunits/platform/h_platform_windows.h"
 
 namespace h_platform {
 
@@ -56,7 +59,78 @@ HANDLE create_new(const std::wstring& name) {
                          nullptr);
 }
 
+std::wstring hex4(WORD value) {
+    static const wchar_t digits[] = L"0123456789abcdef";
+    std::wstring text(4, L'0');
+    for (int i = 3; i >= 0; --i, value >>= 4) {
+        text[static_cast<size_t>(i)] = digits[value & 0xF];
+    }
+    return text;
+}
+
+// The string value `name` of a version resource block: the languages the block lists
+// first, then Russian and US English in their usual code pages.
+std::wstring version_string(const void* block, const wchar_t* name) {
+    std::vector<DWORD> translations;
+    void* table = nullptr;
+    UINT table_size = 0;
+    if (::VerQueryValueW(block, L"\\VarFileInfo\\Translation", &table, &table_size) &&
+        table != nullptr) {
+        const auto* pairs = static_cast<const WORD*>(table);
+        for (UINT i = 0; i + 1 < table_size / sizeof(WORD); i += 2) {
+            translations.push_back(MAKELONG(pairs[i + 1], pairs[i]));
+        }
+    }
+    translations.push_back(MAKELONG(1251, 0x0419));
+    translations.push_back(MAKELONG(1200, 0x0409));
+    translations.push_back(MAKELONG(1252, 0x0409));
+    for (const DWORD translation : translations) {
+        const std::wstring key = L"\\StringFileInfo\\" + hex4(HIWORD(translation)) +
+                                 hex4(LOWORD(translation)) + L"\\" + name;
+        void* value = nullptr;
+        UINT length = 0;
+        if (::VerQueryValueW(block, key.c_str(), &value, &length) && value != nullptr &&
+            length > 0) {
+            const auto* text = static_cast<const wchar_t*>(value);
+            return std::wstring(text, wcsnlen(text, length));
+        }
+    }
+    return {};
+}
+
 }  // namespace
+
+std::string file_version_of(const std::string& file_name) {
+    const std::wstring name = widen(file_name);
+    DWORD ignored = 0;
+    const DWORD size = ::GetFileVersionInfoSizeW(name.c_str(), &ignored);
+    if (size == 0) {
+        return {};
+    }
+    std::vector<char> block(size);
+    if (!::GetFileVersionInfoW(name.c_str(), 0, size, block.data())) {
+        return {};
+    }
+    const std::wstring text = version_string(block.data(), L"FileVersion");
+    if (!text.empty()) {
+        return narrow(text.data(), text.size());
+    }
+    void* value = nullptr;
+    UINT length = 0;
+    if (!::VerQueryValueW(block.data(), L"\\", &value, &length) || value == nullptr ||
+        length < sizeof(VS_FIXEDFILEINFO)) {
+        return {};
+    }
+    const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
+    return std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." +
+           std::to_string(LOWORD(fixed->dwFileVersionMS)) + "." +
+           std::to_string(HIWORD(fixed->dwFileVersionLS)) + "." +
+           std::to_string(LOWORD(fixed->dwFileVersionLS));
+}
+
+std::string file_version() {
+    return file_version_of(executable_path());
+}
 
 std::string executable_path() {
     std::wstring buffer(MAX_PATH, L'\0');
@@ -95,6 +169,13 @@ uint64_t current_thread_id() {
     return ::GetCurrentThreadId();
 }
 
+std::string environment_variable(const char* name) {
+    // The C runtime's wide environment: the narrow one holds the texts in the ANSI code
+    // page, which cannot hold every name of a folder.
+    const wchar_t* value = ::_wgetenv(widen(name).c_str());
+    return value != nullptr ? narrow(value, std::wcslen(value)) : std::string();
+}
+
 std::vector<std::string> process_arguments() {
     std::vector<std::string> args;
     int count = 0;
@@ -126,6 +207,10 @@ bool create_new_file(const std::string& file_name, const void* data, size_t coun
         ::DeleteFileW(name.c_str());
     }
     return ok;
+}
+
+std::FILE* open_file(const std::string& file_name, const char* mode) {
+    return ::_wfopen(widen(file_name).c_str(), widen(mode).c_str());
 }
 
 std::FILE* open_append_stream(const std::string& file_name) {
