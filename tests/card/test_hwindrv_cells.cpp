@@ -71,6 +71,8 @@ TEST_F(hwindrv_cells, read_cell_reads_32768_bytes_dumps_them_and_moves_the_bar_p
     // The card's power is the owner's: no switching, no wait.
     EXPECT_EQ(bus.substr(0, 32), "on S W:A8 W:00 W:00 S W:A9 R A R");
     EXPECT_EQ(bus.find("off"), std::string::npos);
+    // Every byte is acknowledged but the last; the lone high bit and the stop follow.
+    EXPECT_EQ(bus.substr(bus.size() - 16), "R A R A R N b1 P");
     EXPECT_EQ(clock.total_slept_ms(), slept);
     EXPECT_EQ(files_named("card_readed.bin"),
               std::vector<std::string>{"2010.04.01 09-05-07-092 card_readed.bin"});
