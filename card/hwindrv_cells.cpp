@@ -34,7 +34,14 @@ bool t_hwindrv::read_cell(int cell, uint8_t* buffer) {
             delay_with_messages(0);
         }
         buffer[i] = receive_byte();
-        send_ack();
+        // The last byte is not acknowledged: an acknowledged chip goes on sending the next
+        // byte (byte 0 after the wrap) and may hold the data line low through the stop and
+        // the next start, so the next read would lose its address.
+        if (i + 1 < cell_size) {
+            send_ack();
+        } else {
+            send_no_ack();
+        }
         if (progress_bar) {
             progress_bar->step_position(1);
         }

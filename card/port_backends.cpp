@@ -35,7 +35,11 @@ constexpr t_backend_factory ppdev_factory = &make_ppdev;
 constexpr t_backend_factory ppdev_factory = nullptr;
 #endif
 
-constexpr t_backend_factory simulator_factory = nullptr;
+std::unique_ptr<t_port_backend> make_simulator(const t_port_backend_options& options,
+                                               std::string& error_text) {
+    return make_sim_port_backend(options.simulator, error_text);
+}
+constexpr t_backend_factory simulator_factory = &make_simulator;
 
 const t_backend_row backend_rows[] = {
     {t_port_backend_kind::kernel_driver, "windrv", "драйвер WinDriver", windrv_factory},

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "card/port_backend.h"
+#include "card/simulator/sim_port_backend.h"
 
 enum class t_port_backend_kind {
     kernel_driver,  // the kernel driver (Windows)
@@ -13,14 +14,10 @@ enum class t_port_backend_kind {
     simulator,      // the simulated card reader
 };
 
-// What the backends may need to be made; each takes only its own fields.
+// What the backends may need to be made; each takes only its own part.
 struct t_port_backend_options {
-    // Simulator: the card image file, the port its reader sits on, the chance that a bit
-    // sent by a chip is read inverted, and the seed of that noise.
-    std::string card_file;
-    uint32_t sim_port = 0x378;
-    double sim_noise = 0.0;
-    uint64_t sim_seed = 0;
+    // The simulated card reader: card image file, reader port, noise, absent chips.
+    t_sim_config simulator;
 };
 
 // "windrv", "ppdev", "simulator".

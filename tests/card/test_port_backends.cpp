@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "card/port_backends.h"
+#include "support/test_env.h"
 
 namespace {
 
@@ -25,6 +26,21 @@ TEST(port_backends, the_native_backend_is_built_and_made) {
 #ifdef __linux__
     EXPECT_EQ(native, t_port_backend_kind::ppdev);
 #endif
+}
+
+TEST(port_backends, the_simulator_is_made_from_its_card_file) {
+    t_temp_dir temp;
+    t_port_backend_options options;
+    options.simulator.card_file = temp.file("card.bin");
+    std::string error_text;
+    EXPECT_EQ(make_port_backend(t_port_backend_kind::simulator, options, error_text), nullptr);
+    EXPECT_NE(error_text, "");
+
+    write_file_bytes(options.simulator.card_file, std::string(3 * 32768, '\xFF'));
+    auto backend = make_port_backend(t_port_backend_kind::simulator, options, error_text);
+    ASSERT_NE(backend, nullptr) << error_text;
+    EXPECT_EQ(backend->open(0x378, error_text), t_port_open_result::opened);
+    backend->close();
 }
 
 }  // namespace

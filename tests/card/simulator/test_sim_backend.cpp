@@ -61,6 +61,12 @@ TEST_F(SimBackend, PortsOutsideTheListAreRefused) {
         std::string error;
         EXPECT_EQ(port->open(base, error), t_port_open_result::failed);
         EXPECT_NE(error.find("не входит в список портов"), std::string::npos) << error;
+        // A refused port is no port: requests reach nothing and take no time.
+        const uint64_t before = clock.now_us();
+        port->write_data(15);
+        EXPECT_EQ(port->read_status(), t_sim_port_backend::empty_port_status);
+        EXPECT_EQ(clock.now_us(), before);
+        EXPECT_FALSE(port->reader().powered());
     }
 
     config.reader_port = 0x3F8;
