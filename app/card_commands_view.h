@@ -45,7 +45,8 @@ class t_card_commands_view {
     // Index of the selected device line (the cell index); -1 when none is selected.
     virtual int selected_device_line() const = 0;
 
-    // Shows port entry `index` as chosen without running the port choice.
+    // Shows port entry `index` as chosen without running the port choice (the scan lets
+    // pending messages be processed right after, so that the entry is seen).
     virtual void select_port_entry(int index) = 0;
     // The whole main window accepts input again (true) or not (false).
     virtual void set_main_window_enabled(bool enabled) = 0;
