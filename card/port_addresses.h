@@ -19,3 +19,10 @@ constexpr bool is_card_port_address(uint32_t base) {
 
 // "Адрес порта 0x... не входит в список допустимых адресов (0x378, 0x278, 0x3BC, 0x9800)."
 std::string port_address_refused_text(uint32_t base);
+// " Адаптеры USB-LPT не подходят: ..." (with its leading blank): USB-to-parallel adapters
+// cannot drive the bus line by line.
+const char* usb_adapter_note();
+
+// For a port scan that found none of the four ports on this machine: "На этом компьютере
+// нет ни одного параллельного порта из списка (...)." with a note on USB adapters.
+std::string no_card_port_text();

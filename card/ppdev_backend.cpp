@@ -34,12 +34,9 @@ class t_system_ppdev_io : public t_ppdev_io {
     void close_device(int fd) override { ::close(fd); }
 };
 
-const char* const usb_adapter_note =
-    " Адаптеры USB-LPT не подходят: они не дают программе управлять линиями порта.";
-
 std::string no_port_text(uint32_t base) {
     return format_str("Параллельный порт 0x%X на этом компьютере не найден.", base) +
-           usb_adapter_note;
+           usb_adapter_note();
 }
 
 std::string no_parport_subsystem_text(uint32_t base, const std::string& proc_root) {
@@ -47,7 +44,7 @@ std::string no_parport_subsystem_text(uint32_t base, const std::string& proc_roo
                "Параллельный порт 0x%X не найден: параллельные порты не видны системе (нет "
                "%s). Загрузите драйверы порта: sudo modprobe parport_pc ppdev.",
                base, proc_root.c_str()) +
-           usb_adapter_note;
+           usb_adapter_note();
 }
 
 std::string busy_text(uint32_t base, const std::string& device) {

@@ -43,8 +43,9 @@ class t_win32_windrv_channel : public t_windrv_channel {
         if (!api_library) {
             return {};
         }
-        const auto to_text = reinterpret_cast<t_status_to_text>(
-            GetProcAddress(api_library, MAKEINTRESOURCEA(status_text_ordinal)));
+        // Through void*: the import's real type is known only to us, not to GetProcAddress.
+        const auto to_text = reinterpret_cast<t_status_to_text>(reinterpret_cast<void*>(
+            GetProcAddress(api_library, MAKEINTRESOURCEA(status_text_ordinal))));
         const char* text = to_text ? to_text(status) : nullptr;
         return text ? cp1251_to_utf8(text) : std::string();
     }

@@ -14,16 +14,24 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// What the fake system calls saw; kept by the test, so it outlives the backend.
+struct t_ppdev_calls {
+    std::vector<std::string> calls;
+    int open_fds = 0;
+};
+
 class t_fake_ppdev_io : public t_ppdev_io {
   public:
+    explicit t_fake_ppdev_io(t_ppdev_calls& seen) : calls(seen.calls), open_fds(seen.open_fds) {}
+
     std::map<std::string, int> open_errors;  // path -> errno
     int excl_error = 0;
     int claim_error = 0;
     int status_error = 0;
     uint8_t status_register = 0x78;
 
-    std::vector<std::string> calls;
-    int open_fds = 0;
+    std::vector<std::string>& calls;
+    int& open_fds;
 
     static constexpr int fd = 9;
 
@@ -79,7 +87,7 @@ class ppdev_backend : public ::testing::Test {
         add_port("parport0", "888\t1912\n");
         add_port("parport1", "632\t-1\n");
         add_port("parport10", "956\t1980\n");
-        auto owned = std::make_unique<t_fake_ppdev_io>();
+        auto owned = std::make_unique<t_fake_ppdev_io>(seen);
         io = owned.get();
         backend = std::make_unique<t_ppdev_backend>(paths, std::move(owned));
     }
@@ -96,11 +104,12 @@ class ppdev_backend : public ::testing::Test {
     t_port_open_result open(uint32_t base) { return backend->open(base, error_text); }
 
     std::string io_calls_tail() const {
-        const auto& calls = io->calls;
+        const auto& calls = seen.calls;
         return calls.size() < 2 ? "" : calls[calls.size() - 2] + "," + calls.back();
     }
 
     t_temp_dir temp;
+    t_ppdev_calls seen;
     t_ppdev_paths paths;
     t_fake_ppdev_io* io = nullptr;
     std::unique_ptr<t_ppdev_backend> backend;
@@ -125,8 +134,8 @@ TEST_F(ppdev_backend, claims_exclusively_uses_one_ioctl_per_access_and_releases)
     backend->close();
     const std::vector<std::string> expected = {
         "open parport1", "PPEXCL", "PPCLAIM", "PPWDATA 13", "PPRSTATUS", "PPRELEASE", "close"};
-    EXPECT_EQ(io->calls, expected);
-    EXPECT_EQ(io->open_fds, 0);
+    EXPECT_EQ(seen.calls, expected);
+    EXPECT_EQ(seen.open_fds, 0);
 }
 
 TEST_F(ppdev_backend, a_failed_status_read_yields_0) {
@@ -159,11 +168,11 @@ TEST_P(ppdev_open_failure, tells_the_cause_and_leaves_nothing_open) {
     for (const std::string& part : c.text_parts) {
         EXPECT_NE(error_text.find(part), std::string::npos) << error_text << "\nlacks: " << part;
     }
-    EXPECT_EQ(io->open_fds, 0);
+    EXPECT_EQ(seen.open_fds, 0);
     // Nothing is left to release.
-    const size_t calls = io->calls.size();
+    const size_t calls = seen.calls.size();
     backend->close();
-    EXPECT_EQ(io->calls.size(), calls);
+    EXPECT_EQ(seen.calls.size(), calls);
 }
 
 void no_script(t_fake_ppdev_io&, const std::string&) {}
@@ -214,7 +223,7 @@ TEST_F(ppdev_backend, without_the_parport_subsystem_no_port_exists) {
     fs::remove_all(paths.proc_root);
     EXPECT_EQ(open(0x378), t_port_open_result::no_such_port);
     EXPECT_NE(error_text.find("modprobe parport_pc"), std::string::npos) << error_text;
-    EXPECT_TRUE(io->calls.empty());
+    EXPECT_TRUE(seen.calls.empty());
 }
 
 }  // namespace

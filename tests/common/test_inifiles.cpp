@@ -5,7 +5,6 @@
 #include "common/hunits/U_base_classes.h"
 #include "common/hunits/Uhinifiles.h"
 #include "common/hunits/cp1251.h"
-#include "support/child_process.h"
 #include "support/test_env.h"
 
 namespace {
@@ -224,18 +223,6 @@ TEST_F(IniFile, AFailedWriteKeepsTheOldFile) {
     ini.write_str("", "key", "value");
     EXPECT_EQ(ini.get_last_result(), 4);
     EXPECT_TRUE(fs::is_directory(temp.path()));
-
-    // A write that fails half-way (the disk is full) leaves the file as it was.
-    ini.set_file_name(ini_file);
-    const std::string original = "[MAIN]\r\nkey=old\r\n";
-    write_file_bytes(ini_file, original);
-    const int last_result = run_in_child_with_file_size_limit(100, [&] {
-        ini.write_str("", "key", std::string(500, 'v'));
-        return ini.get_last_result();
-    });
-    EXPECT_EQ(last_result, 4);
-    EXPECT_EQ(stored(), original);
-    EXPECT_EQ(list_dir(temp.path()), (std::vector<std::string>{"file", "h_trelmo.ini"}));
 }
 
 TEST_F(IniFile, TextsThatCannotBeStoredAreNotWrittenAndTheLogSaysSo) {
