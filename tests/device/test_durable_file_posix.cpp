@@ -6,7 +6,9 @@
 #include <string>
 
 #include "device/U_kalden_common.h"
+#include "device/cell_image_builder.h"
 #include "device/durable_file.h"
+#include "support/child_process.h"
 #include "support/test_env.h"
 
 namespace {
@@ -51,6 +53,21 @@ TEST(DataFileOnDevices, SavingToAFullDeviceFailsAndADeviceIsNotLoaded) {
     EXPECT_EQ(p.get_text_result(), "Ошибка записи файла: /dev/full");
     EXPECT_FALSE(p.load_from_file("/dev/zero"));
     EXPECT_EQ(p.get_text_result(), "Ошибка открытия файла: /dev/zero");
+}
+
+// A real short write: the file-size limit stops the write in the middle of the records.
+TEST(DataFileOnDevices, AWriteCutShortKeepsTheOldFileAndLeavesNoPartialOne) {
+    t_temp_dir temp;
+    const std::string path = temp.file("archive.z7m");
+    write_file_bytes(path, "old");
+    const int status = run_in_child_with_file_size_limit(4096, [&path] {
+        t_zor73_process p;
+        p.decode_cell(make_full_cell(record_format_2t4v, 3), false);
+        return p.save_to_file(path) ? 0 : 1;
+    });
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(read_file_bytes(path), "old");
+    EXPECT_EQ(list_dir(temp.path()), std::vector<std::string>{"archive.z7m"});
 }
 
 }  // namespace
