@@ -1,6 +1,11 @@
 // h_trelmo-cli run in-process: commands, options, questions, messages and exit statuses.
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <filesystem>
 #include <locale>
@@ -26,12 +31,21 @@ const std::string decode_error =
 class t_typed_answers {
   public:
     explicit t_typed_answers(const std::string& typed) {
+#ifdef _WIN32
+        EXPECT_EQ(_pipe(fds_, 4096, _O_BINARY), 0);
+#else
         EXPECT_EQ(pipe(fds_), 0);
-        EXPECT_EQ(write(fds_[1], typed.data(), typed.size()), static_cast<ssize_t>(typed.size()));
+#endif
+        EXPECT_EQ(write(fds_[1], typed.data(), static_cast<unsigned>(typed.size())),
+                  static_cast<int>(typed.size()));
         close(fds_[1]);
     }
-    ~t_typed_answers() { close(fds_[0]); }
-    int fd() const { return fds_[0]; }
+    ~t_typed_answers() {
+        close(fds_[0]);
+    }
+    int fd() const {
+        return fds_[0];
+    }
 
   private:
     int fds_[2] = {-1, -1};
