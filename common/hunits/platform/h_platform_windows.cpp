@@ -15,8 +15,6 @@
 
 namespace h_platform {
 
-namespace {
-
 std::wstring widen(const std::string& utf8) {
     if (utf8.empty()) {
         return {};
@@ -40,6 +38,8 @@ std::string narrow(const wchar_t* wide, size_t length) {
                           nullptr);
     return utf8;
 }
+
+namespace {
 
 bool write_all(HANDLE file, const char* data, size_t count) {
     while (count > 0) {
