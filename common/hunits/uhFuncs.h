@@ -25,8 +25,12 @@ const std::vector<std::string>& command_line_args();
 // gets that argument without its first name.size() characters, else `default_value`.
 bool get_command_line_parametr(const std::string& name, std::string& value,
                                const std::string& default_value);
+// Arguments joined by blanks; an argument that contains blanks (or is empty) is put in
+// double quotes, as a command line is shown.
+std::string join_command_line(const std::vector<std::string>& args);
 
-// Creates a new file (never overwrites) and writes `count` bytes to it.
+// Creates a new file (never overwrites) and writes `count` bytes to it. False when the
+// file exists or not every byte could be written; a file it could not fill is removed.
 bool write_new_file(const std::string& file_name, const void* data, uint32_t count);
 
 // `value` when min <= value <= max, else `fallback`.
