@@ -16,10 +16,13 @@ std::string program_bin_dir();   // logs folder + "bin" (scan log files)
 // The settings file: H_TRELMO_INI when set, else "h_trelmo.ini" next to the executable.
 std::string settings_file_name();
 
-// The program's one log object.
+// The program's one log object: a static object, so that its destructor writes out the
+// waiting lines at a normal exit.
 t_hlog& program_log();
 
 // Makes the fixed folders (parents first), points hlog at the program's log, opens a new
 // time-stamped log file in the logs folder (telling the user when that fails), enables all
 // log groups and writes the open-log line.
 void start_program();
+// The same with another log object (tests).
+void start_program(t_hlog& log);

@@ -33,6 +33,7 @@ using t_log_stroka_array = std::vector<t_log_stroka_struct>;
 class t_hlog {
   public:
     t_hlog();
+    // Writes out the buffered lines and closes the file; clears hlog when it points here.
     ~t_hlog();
     t_hlog(const t_hlog&) = delete;
     t_hlog& operator=(const t_hlog&) = delete;
