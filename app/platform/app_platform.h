@@ -10,4 +10,11 @@ namespace h_app_platform {
 // $XDG_DATA_HOME/h_system (default ~/.local/share/h_system) here.
 std::string default_system_root();
 
+// Calls `on_stop` with the signal number when the user or the system asks the process to
+// end (SIGINT, SIGTERM here). `on_stop` runs in signal context: async-signal-safe only.
+// A blocking call interrupted by it returns with EINTR instead of resuming.
+void install_stop_handlers(void (*on_stop)(int));
+// Writes one byte to `fd`, async-signal-safe; errors are ignored.
+void write_wakeup_byte(int fd);
+
 }  // namespace h_app_platform

@@ -1,7 +1,9 @@
 // POSIX (Linux) parts of the program start-up.
 #include <pwd.h>
+#include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <string>
 
@@ -36,6 +38,22 @@ std::string default_system_root() {
         return std::string(data_home) + "/h_system";
     }
     return home_dir() + "/.local/share/h_system";
+}
+
+void install_stop_handlers(void (*on_stop)(int)) {
+    struct sigaction action {};
+    action.sa_handler = on_stop;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;  // no SA_RESTART: a terminal read returns EINTR
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+}
+
+void write_wakeup_byte(int fd) {
+    const int saved_errno = errno;
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(fd, &byte, 1);
+    errno = saved_errno;
 }
 
 }  // namespace h_app_platform
