@@ -104,12 +104,13 @@ void Tform_main::create_actions() {
                                        "Просканировать порты для поиска карты");
     Action_read_title = make_action(this, "Action_read_title", "Обновить список",
                                     "Считать список ПУ с карты на выбранном адресе");
-    Action_read_dev = make_action(this, "Action_read_dev", "Считать", "Считать данные выбранного ПУ");
+    Action_read_dev =
+        make_action(this, "Action_read_dev", "Считать", "Считать данные выбранного ПУ");
     Action_delete_dev =
         make_action(this, "Action_delete_dev", "Удалить", "Удалить данные выбранного ПУ");
     Action_clear_card = make_action(this, "Action_clear_card", "Очистить", "Очистить карту");
-    Action_select_data_dir = make_action(this, "Action_select_data_dir", "Выбор",
-                                         "Выбор каталога из списка каталогов");
+    Action_select_data_dir =
+        make_action(this, "Action_select_data_dir", "Выбор", "Выбор каталога из списка каталогов");
     Action_close_app = make_action(this, "Action_close_app", "Закрыть", "Закрывает приложение");
     // The menu shows the long text; the action's own caption is the short one.
     Action_get_about = make_action(this, "Action_get_about", "Информация о программе...",
@@ -142,7 +143,8 @@ void Tform_main::create_card_tab() {
     auto* tab_layout = new QVBoxLayout(TabSheet1);
     tab_layout->setContentsMargins(4, 4, 4, 4);
 
-    GroupBox_data_dir = make_group("GroupBox_data_dir", "Каталог сохранения файлов данных", TabSheet1);
+    GroupBox_data_dir =
+        make_group("GroupBox_data_dir", "Каталог сохранения файлов данных", TabSheet1);
     GroupBox_data_dir->setFixedHeight(54);
     Edit_data_dir_name = new QLineEdit(".", GroupBox_data_dir);
     Edit_data_dir_name->setObjectName("Edit_data_dir_name");
@@ -206,10 +208,10 @@ void Tform_main::create_card_tab() {
     CheckBox_to_days->setObjectName("CheckBox_to_days");
     CheckBox_to_days->setStatusTip("Переводить данные в суточне или нет");
     auto* operations_layout = new QVBoxLayout(GroupBox_operations);
-    for (QWidget* widget : {static_cast<QWidget*>(BitBtn2), static_cast<QWidget*>(btn_read_dev),
-                            static_cast<QWidget*>(btn_del_dev_from_card),
-                            static_cast<QWidget*>(btn_clear_card),
-                            static_cast<QWidget*>(CheckBox_to_days)}) {
+    for (QWidget* widget :
+         {static_cast<QWidget*>(BitBtn2), static_cast<QWidget*>(btn_read_dev),
+          static_cast<QWidget*>(btn_del_dev_from_card), static_cast<QWidget*>(btn_clear_card),
+          static_cast<QWidget*>(CheckBox_to_days)}) {
         operations_layout->addWidget(widget);
     }
     operations_layout->addStretch();

@@ -26,6 +26,7 @@
 #include "common/hunits/U_base_classes.h"
 #include "common/hunits/f_about_box.h"
 #include "common/hunits/uhFuncs.h"
+#include "device/U_kalden_common.h"
 #include "gui_test_env.h"
 #include "progress/Dh_work_control.h"
 
@@ -91,6 +92,8 @@ class test_main_window : public QObject {
     void escaped_exception_is_shown_and_work_goes_on();
     void save_dialog_of_a_read();
     void compared_file_choice();
+    void comparison_report_data();
+    void comparison_report();
 
   private:
     std::unique_ptr<t_gui_test_env> env;
@@ -273,22 +276,40 @@ void test_main_window::hints_in_status_bar_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("hint");
-    QTest::newRow("btn_scan_ports") << "btn_scan_ports" << "Поиск карты"
+    QTest::newRow("btn_scan_ports") << "btn_scan_ports"
+                                    << "Поиск карты"
                                     << "Просканировать порты для поиска карты";
-    QTest::newRow("BitBtn2") << "BitBtn2" << "Обновить список"
+    QTest::newRow("BitBtn2") << "BitBtn2"
+                             << "Обновить список"
                              << "Считать список ПУ с карты на выбранном адресе";
-    QTest::newRow("btn_read_dev") << "btn_read_dev" << "Считать" << "Считать данные выбранного ПУ";
-    QTest::newRow("btn_del_dev_from_card") << "btn_del_dev_from_card" << "Удалить"
+    QTest::newRow("btn_read_dev") << "btn_read_dev"
+                                  << "Считать"
+                                  << "Считать данные выбранного ПУ";
+    QTest::newRow("btn_del_dev_from_card") << "btn_del_dev_from_card"
+                                           << "Удалить"
                                            << "Удалить данные выбранного ПУ";
-    QTest::newRow("btn_clear_card") << "btn_clear_card" << "Очистить" << "Очистить карту";
-    QTest::newRow("BitBtn6") << "BitBtn6" << "Выбор" << "Выбор каталога из списка каталогов";
+    QTest::newRow("btn_clear_card") << "btn_clear_card"
+                                    << "Очистить"
+                                    << "Очистить карту";
+    QTest::newRow("BitBtn6") << "BitBtn6"
+                             << "Выбор"
+                             << "Выбор каталога из списка каталогов";
     QTest::newRow("Edit_data_dir_name")
-        << "Edit_data_dir_name" << "" << "Каталог, куда по умолчанию буду сохраняться файлы данных";
-    QTest::newRow("cb_port_list") << "cb_port_list" << "" << "Адрес порта для работы";
-    QTest::newRow("ListBox_devs") << "ListBox_devs" << "" << "Список ячеек карты для работы";
-    QTest::newRow("CheckBox_to_days") << "CheckBox_to_days" << "Переводить в суточные"
+        << "Edit_data_dir_name"
+        << ""
+        << "Каталог, куда по умолчанию буду сохраняться файлы данных";
+    QTest::newRow("cb_port_list") << "cb_port_list"
+                                  << ""
+                                  << "Адрес порта для работы";
+    QTest::newRow("ListBox_devs") << "ListBox_devs"
+                                  << ""
+                                  << "Список ячеек карты для работы";
+    QTest::newRow("CheckBox_to_days") << "CheckBox_to_days"
+                                      << "Переводить в суточные"
                                       << "Переводить данные в суточне или нет";
-    QTest::newRow("GroupBox_state") << "GroupBox_state" << "Состояние" << "Информация о состоянии";
+    QTest::newRow("GroupBox_state") << "GroupBox_state"
+                                    << "Состояние"
+                                    << "Информация о состоянии";
 }
 
 void test_main_window::hints_in_status_bar() {
@@ -407,10 +428,14 @@ void test_main_window::no_second_command_and_no_close_while_one_runs() {
 void test_main_window::escaped_exception_is_shown_and_work_goes_on_data() {
     QTest::addColumn<QString>("raised");
     QTest::addColumn<QString>("message");
-    QTest::newRow("program error") << "Exception" << "ОШИБКА В РАБОТЕ ПРОГРАММЫ:";
-    QTest::newRow("standard exception") << "std" << "vector::at";
-    QTest::newRow("stop request") << "e_user_break" << "";
-    QTest::newRow("anything else") << "int" << "";
+    QTest::newRow("program error") << "Exception"
+                                   << "ОШИБКА В РАБОТЕ ПРОГРАММЫ:";
+    QTest::newRow("standard exception") << "std"
+                                        << "vector::at";
+    QTest::newRow("stop request") << "e_user_break"
+                                  << "";
+    QTest::newRow("anything else") << "int"
+                                   << "";
 }
 
 void test_main_window::escaped_exception_is_shown_and_work_goes_on() {
@@ -505,6 +530,107 @@ void test_main_window::compared_file_choice() {
     QCOMPARE(QDir(seen_dir), QDir(data_dir));
     QCOMPARE(window.Edit_compared_file1->text(), QString::fromStdString(picked));
     QCOMPARE(window.Edit_compared_file2->text(), QString("."));  // cancelled
+}
+
+namespace {
+// A small daily archive of device `device_number` with `values.size()` records, one a day
+// from 05.03.2010, saved as `path`.
+void save_archive(const std::string& path, int32_t device_number, const std::vector<float>& values,
+                  double read_time) {
+    t_zor73_process process;
+    process.header.archive_kind = archive_kind_daily;
+    process.header.device_number = device_number;
+    process.header.record_format = record_format_2t4v;
+    process.header.read_time = read_time;
+    for (size_t i = 0; i < values.size(); ++i) {
+        HData record;
+        record.date_text = QString("%1.03.2010").arg(5 + i, 2, 10, QChar('0')).toStdString();
+        record.hour = 23;
+        record.value1 = values[i];
+        process.records.push_back(record);
+    }
+    QVERIFY(process.save_to_file(path));
+}
+}  // namespace
+
+void test_main_window::comparison_report_data() {
+    QTest::addColumn<QString>("file1");
+    QTest::addColumn<QString>("file2");
+    QTest::addColumn<QStringList>("lines");  // "!" marks a red line
+    QTest::addColumn<QString>("error");      // the load failure shown, or empty
+    const QStringList steps_to_records = {"Сравнение заголовков", "Сравнение архивов",
+                                          "Сравнение кол-ва записей"};
+    QTest::newRow("identical files, read at different times")
+        << "a.z7m"
+        << "a_again.z7m" << steps_to_records + QStringList{"Сравнение данных записей"} << "";
+    QTest::newRow("other device, one record differs")
+        << "a.z7m"
+        << "other_device.z7m"
+        << QStringList{"Сравнение заголовков",
+                       "!Ошибка сравнения!",
+                       "Сравнение архивов",
+                       "Сравнение кол-ва записей",
+                       "Сравнение данных записей",
+                       "Найдены различия запись: №1, время записи: dt1 = 06.03.2010 dt2 "
+                       "=06.03.2010"}
+        << "";
+    QTest::newRow("record counts differ")
+        << "a.z7m"
+        << "longer.z7m"
+        << steps_to_records + QStringList{"!Ошибка: разное кол-во записей в архивах!"} << "";
+    QTest::newRow("initial texts") << "."
+                                   << "." << QStringList{} << "Ошибка загрузки файла: .";
+    QTest::newRow("second file missing")
+        << "a.z7m"
+        << "missing.z7m" << QStringList{} << "Ошибка загрузки файла: missing.z7m";
+}
+
+void test_main_window::comparison_report() {
+    QFETCH(QString, file1);
+    QFETCH(QString, file2);
+    QFETCH(QStringList, lines);
+    QFETCH(QString, error);
+    save_archive(env->path("a.z7m"), 1234, {1.5f, 2.5f, 3.5f}, 40268.5);
+    save_archive(env->path("a_again.z7m"), 1234, {1.5f, 2.5f, 3.5f}, 40269.25);
+    save_archive(env->path("other_device.z7m"), 4321, {1.5f, 2.75f, 3.5f}, 40268.5);
+    save_archive(env->path("longer.z7m"), 1234, {1.5f, 2.5f, 3.5f, 4.5f}, 40268.5);
+    // The file names of the table are relative to the test's folder.
+    struct t_current_dir {
+        QString saved = QDir::currentPath();
+        ~t_current_dir() { QDir::setCurrent(saved); }
+    } current_dir;
+    QVERIFY(QDir::setCurrent(QString::fromStdString(env->path(""))));
+
+    set_arguments({"h_trelmo", "-SHOW_COMPARE1"});
+    Tform_main window(*log);
+    window.show();
+    window.Edit_compared_file1->setText(file1);
+    window.Edit_compared_file2->setText(file2);
+    // Each comparison starts from an empty box.
+    for (int press = 0; press < 2; ++press) {
+        env->dialogs.shown.clear();
+        QTest::mouseClick(window.BitBtn5, Qt::LeftButton);
+        const QColor normal = window.RichEdit_compare->palette().color(QPalette::Text);
+        QStringList seen;
+        const QTextDocument* doc = window.RichEdit_compare->document();
+        for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+            if (doc->isEmpty()) {
+                break;
+            }
+            const QColor colour = block.begin().fragment().charFormat().foreground().color();
+            QVERIFY(colour == normal || colour == QColor(255, 0, 0));
+            seen << (colour == normal ? "" : "!") + block.text();
+        }
+        QCOMPARE(seen, lines);
+        if (error.isEmpty()) {
+            QVERIFY(env->dialogs.shown.empty());
+        } else {
+            QCOMPARE(env->dialogs.shown.size(), size_t(1));
+            QCOMPARE(env->dialogs.shown[0].kind, t_dialog_kind::error);
+            QCOMPARE(QString::fromStdString(env->dialogs.shown[0].text), error);
+            QCOMPARE(env->dialogs.shown[0].caption, std::string("Ошибка!"));
+        }
+    }
 }
 
 QTEST_MAIN(test_main_window)
