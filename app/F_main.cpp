@@ -21,6 +21,8 @@
 
 #include "app/U_program_start.h"
 #include "app/gui_exceptions.h"
+#include "app/qt_adapters.h"
+#include "common/hunits/Uhinifiles.h"
 #include "common/hunits/f_about_box.h"
 #include "common/hunits/uhFuncs.h"
 #include "common/hunits/uhFuncs_qt.h"
@@ -309,16 +311,34 @@ void Tform_main::FormClose() {
 }
 
 void Tform_main::load_settings() {
-    Edit_data_dir_name->setText(QString::fromStdString(get_program_dir()));
-    CheckBox_to_days->setChecked(true);
-    cb_port_list->setCurrentIndex(0);
+    hini.set_section("MAIN");
+    hini.set_file_name(settings_file_name());
+    Edit_data_dir_name->setText(
+        QString::fromStdString(hini.read_str("", "data_file_dir_name", get_program_dir())));
+    CheckBox_to_days->setChecked(hini.read_bool("", "CheckBox_to_days", true));
+    cb_port_list->setCurrentIndex(
+        hini.read_int("", "cb_port_list", 0, 0, cb_port_list->count() - 1));
+    t_qt_form_geometry geometry(*this);
+    hini.load_form_placement(geometry, placement_position | placement_size, "",
+                             current_screen_sizes());
     std::string unused;
     PageControl_main->setTabVisible(PageControl_main->indexOf(TabSheet_compare),
                                     get_command_line_parametr("-SHOW_COMPARE1", unused, ""));
     PageControl_main->setCurrentWidget(TabSheet1);
+    settings_loaded = true;
 }
 
-void Tform_main::save_settings() {}
+void Tform_main::save_settings() {
+    // A window that never read the settings would store its design-time texts over them.
+    if (!settings_loaded) {
+        return;
+    }
+    hini.write_str("", "data_file_dir_name", Edit_data_dir_name->text().toStdString());
+    hini.write_bool("", "CheckBox_to_days", CheckBox_to_days->isChecked());
+    hini.write_int("", "cb_port_list", cb_port_list->currentIndex());
+    const t_qt_form_geometry geometry(*this);
+    hini.save_form_placement(geometry, placement_position | placement_size, "");
+}
 
 void Tform_main::cb_port_listChange() {
     run_handler([this] {

@@ -134,6 +134,7 @@ class Tform_main : public QMainWindow {
 
     t_hlog& log;
     bool shown_once = false;
+    bool settings_loaded = false;
     bool card_command_active = false;
     t_card_command_runner card_command_runner;
 };

@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QLibraryInfo>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTranslator>
 
 #include "common/hunits/uhqt_modal.h"
@@ -36,6 +37,67 @@ bool t_qt_dialog_presenter::show_dialog(t_dialog_kind kind, const std::string& t
             break;
     }
     return run_modal(box) == QMessageBox::Yes;
+}
+
+std::string t_qt_form_geometry::form_name() const {
+    return form.objectName().toStdString();
+}
+
+int32_t t_qt_form_geometry::top() const {
+    return form.y();
+}
+
+int32_t t_qt_form_geometry::left() const {
+    return form.x();
+}
+
+int32_t t_qt_form_geometry::height() const {
+    return form.height();
+}
+
+int32_t t_qt_form_geometry::width() const {
+    return form.width();
+}
+
+int32_t t_qt_form_geometry::window_state() const {
+    if (form.isMinimized()) {
+        return 1;
+    }
+    return form.isMaximized() ? 2 : 0;
+}
+
+void t_qt_form_geometry::set_top(int32_t top) {
+    form.move(form.x(), top);
+}
+
+void t_qt_form_geometry::set_left(int32_t left) {
+    form.move(left, form.y());
+}
+
+void t_qt_form_geometry::set_height(int32_t height) {
+    form.resize(form.width(), height);
+}
+
+void t_qt_form_geometry::set_width(int32_t width) {
+    form.resize(width, form.height());
+}
+
+void t_qt_form_geometry::set_window_state(int32_t state) {
+    const Qt::WindowStates states[] = {Qt::WindowNoState, Qt::WindowMinimized, Qt::WindowMaximized};
+    if (state >= 0 && state <= 2) {
+        form.setWindowState(states[state]);
+    }
+}
+
+t_screen_sizes current_screen_sizes() {
+    t_screen_sizes sizes;
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        sizes.desktop_width = screen->virtualSize().width();
+        sizes.desktop_height = screen->virtualSize().height();
+        sizes.primary_width = screen->size().width();
+        sizes.primary_height = screen->size().height();
+    }
+    return sizes;
 }
 
 void install_qt_message_processor() {

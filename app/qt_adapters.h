@@ -4,7 +4,10 @@
 
 #include <string>
 
+#include "common/hunits/Uhinifiles.h"
 #include "common/hunits/uhlog.h"
+
+class QWidget;
 
 // Shows the log's message boxes as QMessageBox (through the modal-dialog seam): an error
 // with the critical icon and OK, a warning, an information, a question with Yes and No.
@@ -13,6 +16,30 @@ class t_qt_dialog_presenter : public t_dialog_presenter {
     bool show_dialog(t_dialog_kind kind, const std::string& text,
                      const std::string& caption) override;
 };
+
+// A window's placement for the settings store: position of its frame, size of its client
+// area, and its state.
+class t_qt_form_geometry : public t_form_geometry {
+  public:
+    explicit t_qt_form_geometry(QWidget& form) : form(form) {}
+    std::string form_name() const override;
+    int32_t top() const override;
+    int32_t left() const override;
+    int32_t height() const override;
+    int32_t width() const override;
+    int32_t window_state() const override;
+    void set_top(int32_t top) override;
+    void set_left(int32_t left) override;
+    void set_height(int32_t height) override;
+    void set_width(int32_t width) override;
+    void set_window_state(int32_t state) override;
+
+  private:
+    QWidget& form;
+};
+
+// The desktop over all monitors and the primary monitor, now.
+t_screen_sizes current_screen_sizes();
 
 // Pending messages are processed by QCoreApplication::processEvents.
 void install_qt_message_processor();

@@ -74,6 +74,9 @@ class test_main_window : public QObject {
     }
 
     void first_start();
+    void settings_stored_and_restored();
+    void port_setting_out_of_range_data();
+    void port_setting_out_of_range();
     void compare_switch_data();
     void compare_switch();
     void port_choice_data();
@@ -127,6 +130,70 @@ void test_main_window::first_start() {
     QVERIFY(window.Label_err_info->isVisible());
     QVERIFY(env->dialogs.shown.empty());
     QCOMPARE(env->modal.unexpected, 0);
+}
+
+void test_main_window::settings_stored_and_restored() {
+    const QString ini = QString::fromStdString(env->ini_file);
+    {
+        // A window closed before it was shown has read nothing and stores nothing.
+        t_hlog unshown_log;
+        Tform_main unshown(unshown_log);
+        QVERIFY(unshown.close());
+        QVERIFY(!QFile::exists(ini));
+    }
+    const QString data_dir = QString::fromStdString(env->path("данные ПУ"));
+    {
+        Tform_main window(*log);
+        window.show();
+        window.Edit_data_dir_name->setText(data_dir);
+        window.CheckBox_to_days->setChecked(false);
+        window.select_port_entry(1);  // where a scan found the card
+        window.move(30, 40);
+        window.resize(640, 480);
+        QVERIFY(window.close());
+    }
+    QVERIFY(QFile::exists(ini));
+
+    env->clock.advance_ms(1);
+    t_hlog next_log;
+    Tform_main window(next_log);
+    window.show();
+    QCOMPARE(window.Edit_data_dir_name->text(), data_dir);
+    QVERIFY(!window.CheckBox_to_days->isChecked());
+    QCOMPARE(window.cb_port_list->currentText(), QString("0x0278"));
+    QCOMPARE(window.port_address, 0x278);
+    expect_waiting_state(window);
+    QCOMPARE(window.pos(), QPoint(30, 40));
+    QCOMPARE(window.size(), QSize(640, 480));
+    // Each start writes its own log file.
+    const QDir logs(QString::fromStdString(env->system_dir + "/h_trelmo/logs"));
+    QCOMPARE(logs.entryList(QDir::Files),
+             (QStringList{"h_trelmo20100401-090507042.log", "h_trelmo20100401-090507043.log"}));
+    QVERIFY(window.close());
+}
+
+void test_main_window::port_setting_out_of_range_data() {
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<QString>("port");
+    QTest::newRow("last entry") << QByteArray("3") << "0x9800";
+    QTest::newRow("past the list") << QByteArray("7") << "0x0378";
+    QTest::newRow("negative") << QByteArray("-1") << "0x0378";
+    QTest::newRow("not a number") << QByteArray("abc") << "0x0378";
+    QTest::newRow("empty") << QByteArray("") << "0x0378";
+}
+
+void test_main_window::port_setting_out_of_range() {
+    QFETCH(QByteArray, value);
+    QFETCH(QString, port);
+    QFile ini(QString::fromStdString(env->ini_file));
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write("[MAIN]\r\ncb_port_list=" + value + "\r\n");
+    ini.close();
+    Tform_main window(*log);
+    window.show();
+    QCOMPARE(window.cb_port_list->currentText(), port);
+    QCOMPARE(window.port_address, std::stoi(port.toStdString(), nullptr, 16));
+    QVERIFY(env->dialogs.shown.empty());
 }
 
 void test_main_window::compare_switch_data() {
