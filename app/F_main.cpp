@@ -63,6 +63,11 @@ QGroupBox* make_group(const char* name, const char* caption, QWidget* parent) {
     return group;
 }
 
+// Layout margins of the low fixed-height groups: their title takes the upper part.
+void set_low_group_margins(QLayout* layout) {
+    layout->setContentsMargins(6, 2, 6, 4);
+}
+
 QFont font_of_height(const QFont& base, int pixels) {
     QFont font = base;
     font.setPixelSize(pixels);
@@ -153,6 +158,7 @@ void Tform_main::create_card_tab() {
     Edit_data_dir_name->setStatusTip("Каталог, куда по умолчанию буду сохраняться файлы данных");
     BitBtn6 = make_action_button(Action_select_data_dir, "BitBtn6", GroupBox_data_dir);
     auto* dir_layout = new QHBoxLayout(GroupBox_data_dir);
+    set_low_group_margins(dir_layout);
     dir_layout->addWidget(Edit_data_dir_name, 1);
     dir_layout->addWidget(BitBtn6);
     tab_layout->addWidget(GroupBox_data_dir);
@@ -170,6 +176,7 @@ void Tform_main::create_card_tab() {
     Label_status->setFont(font_of_height(font(), 20));
     btn_scan_ports = make_action_button(Action_scan_for_card, "btn_scan_ports", GroupBox_port);
     auto* port_layout = new QHBoxLayout(GroupBox_port);
+    set_low_group_margins(port_layout);
     port_layout->addWidget(cb_port_list);
     port_layout->addSpacing(12);
     port_layout->addWidget(Label_status);
@@ -198,7 +205,8 @@ void Tform_main::create_card_tab() {
     lower->addWidget(GroupBox_devs, 1);
 
     GroupBox_operations = make_group("GroupBox_operations", "Операции", TabSheet1);
-    GroupBox_operations->setFixedWidth(180);
+    // 180 pixels, or wider when the font needs it for the check box's caption.
+    GroupBox_operations->setMinimumWidth(180);
     BitBtn2 = make_action_button(Action_read_title, "BitBtn2", GroupBox_operations);
     btn_read_dev = make_action_button(Action_read_dev, "btn_read_dev", GroupBox_operations);
     btn_del_dev_from_card =
@@ -239,6 +247,7 @@ void Tform_main::create_compare_tab() {
         button = new QPushButton("Выбор", group);
         button->setObjectName(button_name);
         auto* layout = new QHBoxLayout(group);
+        set_low_group_margins(layout);
         layout->addWidget(edit, 1);
         layout->addWidget(button);
         tab_layout->addWidget(group);
@@ -253,6 +262,7 @@ void Tform_main::create_compare_tab() {
     BitBtn5 = new QPushButton("Сравнить", operations);
     BitBtn5->setObjectName("BitBtn5");
     auto* operations_layout = new QHBoxLayout(operations);
+    set_low_group_margins(operations_layout);
     operations_layout->addWidget(BitBtn5);
     operations_layout->addStretch();
     tab_layout->addWidget(operations);

@@ -97,7 +97,9 @@ Tform_progress_info::Tform_progress_info(th_progress_info* progress_info)
     Panel2 = new QFrame(Panel1);
     Panel2->setObjectName("Panel2");
     Panel2->setFrameStyle(QFrame::NoFrame);
-    Panel2->setPalette(QApplication::palette());
+    QPalette panel2_palette = Panel2->palette();
+    panel2_palette.setColor(QPalette::Window, QApplication::palette().color(QPalette::Window));
+    Panel2->setPalette(panel2_palette);
     Panel2->setAutoFillBackground(true);
     auto* panel1_layout = new QVBoxLayout(Panel1);
     panel1_layout->setContentsMargins(5, 5, 5, 5);
