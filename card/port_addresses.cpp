@@ -1,0 +1,9 @@
+#include "card/port_addresses.h"
+
+#include "common/hunits/uhFuncs.h"
+
+std::string port_address_refused_text(uint32_t base) {
+    return format_str(
+        "Адрес порта 0x%X не входит в список допустимых адресов (0x378, 0x278, 0x3BC, 0x9800).",
+        base);
+}
