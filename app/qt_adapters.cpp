@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QLibraryInfo>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QScreen>
 #include <QTranslator>
 
@@ -37,6 +38,18 @@ bool t_qt_dialog_presenter::show_dialog(t_dialog_kind kind, const std::string& t
             break;
     }
     return run_modal(box) == QMessageBox::Yes;
+}
+
+void t_qt_progress_sink::set_max_position(int32_t max) {
+    bar.setMaximum(max);
+}
+
+void t_qt_progress_sink::set_position(int32_t position) {
+    bar.setValue(position);
+}
+
+void t_qt_progress_sink::step_position(int32_t delta) {
+    bar.setValue(bar.value() + delta);
 }
 
 std::string t_qt_form_geometry::form_name() const {

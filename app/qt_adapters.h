@@ -4,9 +4,11 @@
 
 #include <string>
 
+#include "card/progress_sink.h"
 #include "common/hunits/Uhinifiles.h"
 #include "common/hunits/uhlog.h"
 
+class QProgressBar;
 class QWidget;
 
 // Shows the log's message boxes as QMessageBox (through the modal-dialog seam): an error
@@ -15,6 +17,19 @@ class t_qt_dialog_presenter : public t_dialog_presenter {
   public:
     bool show_dialog(t_dialog_kind kind, const std::string& text,
                      const std::string& caption) override;
+};
+
+// The progress window's bar lent to the card-access object: a whole-cell read moves it
+// one step per byte.
+class t_qt_progress_sink : public t_progress_sink {
+  public:
+    explicit t_qt_progress_sink(QProgressBar& bar) : bar(bar) {}
+    void set_max_position(int32_t max) override;
+    void set_position(int32_t position) override;
+    void step_position(int32_t delta) override;
+
+  private:
+    QProgressBar& bar;
 };
 
 // A window's placement for the settings store: position of its frame, size of its client
