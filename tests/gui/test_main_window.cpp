@@ -20,9 +20,12 @@
 #include <QTextEdit>
 
 #include <memory>
+
+#include <unistd.h>
 #include <stdexcept>
 
 #include "app/F_main.h"
+#include "app/gui_stop_signal.h"
 #include "common/hunits/U_base_classes.h"
 #include "common/hunits/f_about_box.h"
 #include "common/hunits/uhFuncs.h"
@@ -91,6 +94,7 @@ class test_main_window : public QObject {
     void card_buttons_run_their_command_data();
     void card_buttons_run_their_command();
     void no_second_command_and_no_close_while_one_runs();
+    void stop_signal_closes_the_window_after_the_command();
     void escaped_exception_is_shown_and_work_goes_on_data();
     void escaped_exception_is_shown_and_work_goes_on();
     void save_dialog_of_a_read();
@@ -490,6 +494,25 @@ void test_main_window::no_second_command_and_no_close_while_one_runs() {
     window.Action_clear_card->trigger();
     QCOMPARE(run.back(), t_card_command::clear_card);
     QVERIFY(window.close());
+}
+
+void test_main_window::stop_signal_closes_the_window_after_the_command() {
+    Tform_main window(*log);
+    window.show();
+    t_stop_signal_watcher watcher(window);
+    bool visible_during_command = false;
+    window.set_card_command_runner([&](t_card_command) {
+        // The signal handler's wake-up byte arrives while a read processes messages.
+        QVERIFY(::write(watcher.wakeup_fd(), "x", 1) == 1);
+        for (int round = 0; round < 20; ++round) {
+            QTest::qWait(10);
+        }
+        visible_during_command = window.isVisible();
+    });
+    window.Action_read_dev->trigger();
+    QVERIFY(visible_during_command);
+    QTRY_VERIFY(!window.isVisible());
+    QVERIFY(QFile::exists(QString::fromStdString(env->ini_file)));  // closed the normal way
 }
 
 void test_main_window::escaped_exception_is_shown_and_work_goes_on_data() {
