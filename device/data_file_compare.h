@@ -20,3 +20,6 @@ struct t_compare_result {
 };
 
 t_compare_result compare_data_files(const std::string& file1, const std::string& file2);
+
+// True when the report shows a difference: a red line or a differing record.
+bool compare_found_differences(const t_compare_result& result);
