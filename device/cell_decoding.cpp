@@ -209,23 +209,42 @@ void t_zor73_process::decode_cell(std::span<const uint8_t> image, bool daily) {
         decoded.convert_to_daily();
     }
     header = decoded.header;
-    records.insert(records.end(), std::make_move_iterator(decoded.records.begin()),
-                   std::make_move_iterator(decoded.records.end()));
+    if (records.empty()) {
+        records = std::move(decoded.records);
+    } else {
+        records.insert(records.end(), std::make_move_iterator(decoded.records.begin()),
+                       std::make_move_iterator(decoded.records.end()));
+    }
 }
 
 void t_zor73_process::sort_by_time() {
+    // Sorts record numbers by key, then moves the records into that order in place: no
+    // second record list is made.
     std::vector<std::pair<int64_t, size_t>> keyed(records.size());
     for (size_t i = 0; i < records.size(); ++i) {
         keyed[i] = {record_time_key(records[i]), i};
     }
     std::stable_sort(keyed.begin(), keyed.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::vector<HData> sorted;
-    sorted.reserve(records.size());
-    for (const auto& k : keyed) {
-        sorted.push_back(std::move(records[k.second]));
+    std::vector<size_t> source(records.size());  // position i takes the record at source[i]
+    for (size_t i = 0; i < keyed.size(); ++i) {
+        source[i] = keyed[i].second;
     }
-    records = std::move(sorted);
+    for (size_t start = 0; start < source.size(); ++start) {
+        if (source[start] == start) {
+            continue;
+        }
+        HData first = std::move(records[start]);
+        size_t at = start;
+        while (source[at] != start) {
+            const size_t from = source[at];
+            records[at] = std::move(records[from]);
+            source[at] = at;
+            at = from;
+        }
+        records[at] = std::move(first);
+        source[at] = at;
+    }
 }
 
 void t_zor73_process::convert_to_daily() {
@@ -233,11 +252,14 @@ void t_zor73_process::convert_to_daily() {
         return;
     }
     header.archive_kind = archive_kind_daily;
-    std::vector<HData> kept;
+    size_t kept = 0;
     for (size_t i = 0; i < records.size(); ++i) {
         if (i + 1 == records.size() || records[i + 1].date_text != records[i].date_text) {
-            kept.push_back(std::move(records[i]));
+            if (kept != i) {
+                records[kept] = std::move(records[i]);
+            }
+            ++kept;
         }
     }
-    records = std::move(kept);
+    records.erase(records.begin() + static_cast<std::ptrdiff_t>(kept), records.end());
 }

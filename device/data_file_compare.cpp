@@ -61,6 +61,19 @@ bool records_differ(const HData& a, const HData& b, uint8_t record_format) {
     return false;
 }
 
+std::string difference_line(size_t index, const std::string& date1, const std::string& date2) {
+    static const std::string prefix = "Найдены различия запись: №";
+    static const std::string time_label = ", время записи: dt1 = ";
+    static const std::string second_label = " dt2 =";
+    const std::string number = std::to_string(index);
+    std::string line;
+    line.reserve(prefix.size() + number.size() + time_label.size() + date1.size() +
+                 second_label.size() + date2.size());
+    line.append(prefix).append(number).append(time_label).append(date1);
+    line.append(second_label).append(date2);
+    return line;
+}
+
 void add_line(t_compare_result& result, std::string text,
               t_compare_colour colour = t_compare_colour::normal) {
     result.lines.push_back({std::move(text), colour});
@@ -91,14 +104,14 @@ t_compare_result compare_data_files(const std::string& file1, const std::string&
         add_line(result, "Ошибка: разное кол-во записей в архивах!", t_compare_colour::red);
         return result;
     }
+    result.lines.reserve(result.lines.size() + 1 + first.records.size());
     add_line(result, "Сравнение данных записей");
     const uint8_t record_format = first.header.record_format;
     for (size_t i = 0; i < first.records.size(); ++i) {
         const HData& a = first.records[i];
         const HData& b = second.records[i];
         if (records_differ(a, b, record_format)) {
-            add_line(result, "Найдены различия запись: №" + std::to_string(i) +
-                                 ", время записи: dt1 = " + a.date_text + " dt2 =" + b.date_text);
+            add_line(result, difference_line(i, a.date_text, b.date_text));
         }
     }
     return result;
