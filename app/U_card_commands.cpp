@@ -73,14 +73,6 @@ bool question_box(const std::string& text, const std::string& caption) {
     return hlog && hlog->dialog_yes_no(text, caption);
 }
 
-std::string no_port_of_list_text() {
-    std::string ports;
-    for (const char* entry : card_port_list) {
-        ports += (ports.empty() ? "" : ", ") + std::string(entry);
-    }
-    return "На этом компьютере нет ни одного параллельного порта из списка (" + ports + ").";
-}
-
 // The progress window is shown from construction until hide() or the end of the scope.
 class t_progress_shown {
   public:
@@ -304,7 +296,7 @@ bool t_card_commands::scan_ports_for_card(bool& stopped) {
             delay_with_messages(0);
         }
         if (missing_ports == card_port_count) {
-            show_driver_error(no_port_of_list_text());
+            show_driver_error(no_card_port_text());
             driver_failed = true;
         }
     } catch (const e_user_break&) {

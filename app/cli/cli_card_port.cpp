@@ -3,7 +3,6 @@
 #include "app/cli/cli_demo_card.h"
 #include "app/cli/cli_main.h"
 #include "card/port_backends.h"
-#include "card/simulator/sim_port_backend.h"
 #include "common/hunits/uhlog.h"
 
 namespace {
@@ -12,7 +11,8 @@ const char* const caption_error = "Ошибка!";
 
 // The simulated reader; without a card file the demo card, made when it is missing.
 std::unique_ptr<t_port_backend> make_simulator(const t_cli_global_options& options, int& status) {
-    t_sim_config config;
+    t_port_backend_options backend_options;
+    t_sim_config& config = backend_options.simulator;
     config.card_file = options.simulate_card_file;
     config.reader_port = options.sim_port;
     config.noise = options.sim_noise;
@@ -26,7 +26,8 @@ std::unique_ptr<t_port_backend> make_simulator(const t_cli_global_options& optio
             return nullptr;
         }
     }
-    std::unique_ptr<t_port_backend> sim = make_sim_port_backend(config, error);
+    std::unique_ptr<t_port_backend> sim =
+        make_port_backend(t_port_backend_kind::simulator, backend_options, error);
     if (!sim) {
         hlog->dialog_error(error, caption_error);
         status = cli_exit_usage;

@@ -1,25 +1,10 @@
 #include "card/simulator/sim_port_backend.h"
 
-#include <cstdio>
 #include <utility>
 
 #include "common/hunits/h_clock.h"
 
 namespace {
-
-std::string hex_address(uint32_t base) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%X", base);
-    return text;
-}
-
-std::string port_list_text() {
-    std::string text;
-    for (uint32_t base : sim_port_bases) {
-        text += (text.empty() ? "" : ", ") + hex_address(base);
-    }
-    return text;
-}
 
 // A simulated port request takes about what a real port access costs.
 inline void port_request_time() {
@@ -28,23 +13,13 @@ inline void port_request_time() {
 
 }  // namespace
 
-bool is_sim_port_base(uint32_t base) {
-    for (uint32_t b : sim_port_bases) {
-        if (b == base) {
-            return true;
-        }
-    }
-    return false;
-}
-
 t_sim_port_backend::t_sim_port_backend(t_sim_card card, uint32_t reader_port,
                                        const t_sim_reader_faults& faults)
     : reader_(std::move(card), faults), reader_port_(reader_port) {}
 
 t_port_open_result t_sim_port_backend::open(uint32_t base, std::string& error_text) {
-    if (!is_sim_port_base(base)) {
-        error_text = "Адрес порта " + hex_address(base) + " не входит в список портов (" +
-                     port_list_text() + ").";
+    if (!is_card_port_address(base)) {
+        error_text = port_address_refused_text(base);
         return t_port_open_result::failed;
     }
     opened_ = true;
@@ -88,9 +63,8 @@ t_wire_levels t_sim_port_backend::wire_levels() const {
 
 std::unique_ptr<t_sim_port_backend> make_sim_port_backend(const t_sim_config& config,
                                                           std::string& error_text) {
-    if (!is_sim_port_base(config.reader_port)) {
-        error_text = "Порт считывателя " + hex_address(config.reader_port) +
-                     " не входит в список портов (" + port_list_text() + ").";
+    if (!is_card_port_address(config.reader_port)) {
+        error_text = port_address_refused_text(config.reader_port);
         return nullptr;
     }
     if (!(config.noise >= 0.0 && config.noise <= 1.0)) {

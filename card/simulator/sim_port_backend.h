@@ -10,12 +10,12 @@
 #include <string>
 
 #include "card/bus_trace.h"
+#include "card/port_addresses.h"
 #include "card/port_backend.h"
 #include "card/simulator/card_reader.h"
 
-// The parallel-port bases a reader can be on.
-constexpr uint32_t sim_port_bases[] = {0x378, 0x278, 0x3BC, 0x9800};
-constexpr uint32_t sim_default_port = 0x378;
+// The reader sits on the first port of the list unless told otherwise.
+constexpr uint32_t sim_default_port = card_port_addresses[0];
 
 // What the command line and the window choose for the simulator.
 struct t_sim_config {
@@ -50,7 +50,6 @@ class t_sim_port_backend : public t_port_backend, public t_wire_probe {
     uint8_t empty_port_data_ = 0;   // data register of a port without reader
 };
 
-bool is_sim_port_base(uint32_t base);
 // Loads the card file and checks the options; nullptr with a Russian error text.
 std::unique_ptr<t_sim_port_backend> make_sim_port_backend(const t_sim_config& config,
                                                           std::string& error_text);
