@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs the cross-built h_trelmo-cli.exe under wine on a few commands, with its fixed root,
 # settings and files in folders with Cyrillic names:
-#   make-card, decode of cell 0 of that card, show of the data file, --simulate scan, and
-#   list without --simulate (no driver here: the Russian driver message and exit status 1).
+#   make-card, decode of cell 0 of that card, show of the data file, --simulate scan,
+#   --simulate delete without a console (answered "no"), and list without --simulate (no
+#   driver here: the Russian driver message and exit status 1).
 # Every run must leave a log in code page 1251 with CR LF line ends.
 #   windows-cli-smoke.sh PATH/TO/h_trelmo-cli.exe WORK_DIR
 set -euo pipefail
@@ -64,6 +65,12 @@ fi
 run scan 0 --simulate scan
 expect_out scan out '^[0-9]{7} \([0-9]+T[0-9]+V\)$'
 
+# Without a console the question is answered "no" and the card stays as it is.
+run delete 1 --simulate delete 0
+expect_out delete err 'нет \(нет терминала\)'
+run scan-again 0 --simulate scan
+cmp -s "$work/scan.out" "$work/scan-again.out" || fail "delete without a console changed the card"
+
 run list 1 list
 if ! tr '\n' '\001' <"$work/list.err" |
   grep -q $'Невозможно активировать драйвер устройства:\001Ошибка открытия WINDRVR (WD_Open())'; then
@@ -73,7 +80,7 @@ fi
 
 # One log per run, in code page 1251 with CR LF, no CR CR LF, no bare LF.
 mapfile -t log_files < <(find "$logs" -maxdepth 1 -name 'h_trelmo*.log' | sort)
-[[ ${#log_files[@]} -eq 5 ]] || fail "${#log_files[@]} log files, expected 5"
+[[ ${#log_files[@]} -eq 7 ]] || fail "${#log_files[@]} log files, expected 7"
 for log in "${log_files[@]}"; do
   name=${log##*/}
   grep -q 'open log; pc_name = ' "$log" || fail "$name: no open-log line"
@@ -90,4 +97,4 @@ if ((failures > 0)); then
   echo "windows-cli-smoke: $failures failure(s); outputs in $work" >&2
   exit 1
 fi
-echo "windows-cli-smoke: make-card, decode, show, scan and list passed"
+echo "windows-cli-smoke: make-card, decode, show, scan, delete and list passed"
