@@ -8,6 +8,7 @@
 #include "app/cli/cli_options.h"
 #include "app/cli/cli_terminal_dialogs.h"
 #include "app/cli/cli_usage_error.h"
+#include "common/hunits/h_utf8_path.h"
 #include "common/hunits/uhFuncs.h"
 #include "common/hunits/uhlog.h"
 #include "device/U_kalden_common.h"
@@ -18,14 +19,10 @@ namespace fs = std::filesystem;
 
 const std::string error_caption = "Ошибка!";
 
-fs::path path_from_utf8(const std::string& path) {
-    return fs::path(std::u8string(path.begin(), path.end()));
-}
-
 // The 32768 bytes of a cell image file; false with a message when the file is missing, not a
 // regular file or of another size (nothing is read then).
 bool read_cell_image(const std::string& path, std::vector<uint8_t>& image, std::string& error) {
-    const fs::path file = path_from_utf8(path);
+    const fs::path file = utf8_path(path);
     std::error_code ec;
     const fs::file_status status = fs::status(file, ec);
     if (!fs::exists(status)) {
@@ -72,7 +69,7 @@ std::string output_path(const t_cli_parsed_args& parsed, const t_cli_context& c,
     if (parsed.has("-o")) {
         const std::string out = parsed.value("-o");
         std::error_code ec;
-        return fs::is_directory(path_from_utf8(out), ec) ? make_file_name(archive, out) : out;
+        return fs::is_directory(utf8_path(out), ec) ? make_file_name(archive, out) : out;
     }
     const std::string& folder = c.defaults.data_dir;
     if (folder.empty()) {
@@ -89,7 +86,7 @@ std::string output_path(const t_cli_parsed_args& parsed, const t_cli_context& c,
 // An existing file is replaced only when the user agrees (or --yes was given).
 bool may_write(const std::string& path) {
     std::error_code ec;
-    if (!fs::exists(path_from_utf8(path), ec)) {
+    if (!fs::exists(utf8_path(path), ec)) {
         return true;
     }
     return hlog->dialog_yes_no("Файл уже существует:\n" + path + "\nЗаменить его?",
