@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "app/platform/app_platform.h"
+#include "common/hunits/h_path.h"
 #include "common/hunits/uhFuncs.h"
 
 namespace {
@@ -24,8 +25,7 @@ void make_program_dirs() {
     const std::string root = system_root_dir();
     std::error_code ec;
     // root ends with a separator: its parent_path() is the root itself.
-    std::filesystem::create_directories(std::filesystem::path(root).parent_path().parent_path(),
-                                        ec);
+    std::filesystem::create_directories(path_from_utf8(root).parent_path().parent_path(), ec);
     check_dir(root, true);
     check_dir(program_data_dir(), true);
     check_dir(program_logs_dir(), true);

@@ -3,9 +3,9 @@
 namespace {
 // In the order the tool's help lists them.
 const t_cli_command* const commands[] = {
-    &cli_decode_command,
-    &cli_show_command,
-    &cli_compare_command,
+    &cli_scan_command,   &cli_list_command,    &cli_read_command,
+    &cli_delete_command, &cli_clear_command,   &cli_decode_command,
+    &cli_show_command,   &cli_compare_command, &cli_make_card_command,
 };
 }  // namespace
 

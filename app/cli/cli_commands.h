@@ -31,9 +31,15 @@ struct t_cli_command {
     int (*run)(t_cli_context& context);
 };
 
+extern const t_cli_command cli_scan_command;
+extern const t_cli_command cli_list_command;
+extern const t_cli_command cli_read_command;
+extern const t_cli_command cli_delete_command;
+extern const t_cli_command cli_clear_command;
 extern const t_cli_command cli_decode_command;
 extern const t_cli_command cli_show_command;
 extern const t_cli_command cli_compare_command;
+extern const t_cli_command cli_make_card_command;
 
 std::span<const t_cli_command* const> cli_commands();
 // nullptr when there is no such command.

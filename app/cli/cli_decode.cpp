@@ -6,9 +6,9 @@
 
 #include "app/cli/cli_commands.h"
 #include "app/cli/cli_options.h"
+#include "app/cli/cli_save_path.h"
 #include "app/cli/cli_terminal_dialogs.h"
 #include "app/cli/cli_usage_error.h"
-#include "common/hunits/h_utf8_path.h"
 #include "common/hunits/uhFuncs.h"
 #include "common/hunits/uhlog.h"
 #include "device/U_kalden_common.h"
@@ -22,7 +22,7 @@ const std::string error_caption = "Ошибка!";
 // The 32768 bytes of a cell image file; false with a message when the file is missing, not a
 // regular file or of another size (nothing is read then).
 bool read_cell_image(const std::string& path, std::vector<uint8_t>& image, std::string& error) {
-    const fs::path file = utf8_path(path);
+    const fs::path file = cli_path_from_utf8(path);
     std::error_code ec;
     const fs::file_status status = fs::status(file, ec);
     if (!fs::exists(status)) {
@@ -68,12 +68,10 @@ std::string output_path(const t_cli_parsed_args& parsed, const t_cli_context& c,
                         const t_zor73_process& archive) {
     if (parsed.has("-o")) {
         const std::string out = parsed.value("-o");
-        std::error_code ec;
-        return fs::is_directory(utf8_path(out), ec) ? make_file_name(archive, out) : out;
+        return cli_is_folder(out) ? make_file_name(archive, out) : out;
     }
-    const std::string& folder = c.defaults.data_dir;
-    if (folder.empty()) {
-        hlog->dialog_error("Не задан каталог для сохранения файлов данных", error_caption);
+    std::string folder;
+    if (!cli_default_data_folder(c.defaults.data_dir, folder)) {
         return {};
     }
     if (!check_dir(folder, true)) {
@@ -81,16 +79,6 @@ std::string output_path(const t_cli_parsed_args& parsed, const t_cli_context& c,
         return {};
     }
     return make_file_name(archive, folder);
-}
-
-// An existing file is replaced only when the user agrees (or --yes was given).
-bool may_write(const std::string& path) {
-    std::error_code ec;
-    if (!fs::exists(utf8_path(path), ec)) {
-        return true;
-    }
-    return hlog->dialog_yes_no("Файл уже существует:\n" + path + "\nЗаменить его?",
-                               "Замена файла!");
 }
 
 int run_decode(t_cli_context& c) {
@@ -125,7 +113,7 @@ int run_decode(t_cli_context& c) {
             "Предупреждение!");
     }
     const std::string path = output_path(parsed, c, archive);
-    if (path.empty() || !may_write(path)) {
+    if (path.empty() || !cli_may_write(path)) {
         return cli_exit_failed;
     }
     if (!archive.save_to_file(path)) {

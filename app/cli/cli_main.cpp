@@ -130,6 +130,6 @@ int cli_run(const std::vector<std::string>& argv, const t_cli_io& io, t_hlog& lo
 
 int cli_run_process(int argc, char** argv) {
     install_termination_handlers();
-    const t_cli_io io{std::cout, std::cerr, 0, is_terminal(0), is_terminal(1)};
+    const t_cli_io io{std::cout, std::cerr, 0, is_terminal(0), is_terminal(1), is_terminal(2)};
     return cli_run(std::vector<std::string>(argv, argv + argc), io, program_log());
 }

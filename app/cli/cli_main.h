@@ -26,6 +26,8 @@ struct t_cli_io {
     bool interactive = false;
     // `out` is a terminal: red report lines are marked in colour.
     bool colour = false;
+    // `err` is a terminal: long card commands draw a progress bar there.
+    bool progress = false;
 };
 
 // Runs one command line in-process: sets the command line, starts the program (fixed

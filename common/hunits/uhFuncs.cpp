@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "common/hunits/h_path.h"
 #include "common/hunits/platform/h_platform.h"
 
 #ifndef H_TRELMO_FILE_VERSION
@@ -44,21 +45,22 @@ std::string normalize_dir_name(const std::string& dir) {
 }
 
 bool check_dir(const std::string& dir, bool create) {
+    const std::filesystem::path path = path_from_utf8(dir);
     std::error_code ec;
-    if (std::filesystem::is_directory(dir, ec)) {
+    if (std::filesystem::is_directory(path, ec)) {
         return true;
     }
     if (!create) {
         return false;
     }
     // create_directory makes one level only: a missing parent makes it fail.
-    std::filesystem::create_directory(dir, ec);
-    return std::filesystem::is_directory(dir, ec);
+    std::filesystem::create_directory(path, ec);
+    return std::filesystem::is_directory(path, ec);
 }
 
 std::string get_program_dir() {
     return normalize_dir_name(
-        std::filesystem::path(h_platform::executable_path()).parent_path().string());
+        utf8_from_path(path_from_utf8(h_platform::executable_path()).parent_path()));
 }
 
 void set_command_line(int argc, char** argv) {

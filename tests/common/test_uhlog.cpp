@@ -347,18 +347,6 @@ TEST_F(Log, AFileThatCannotBeOpenedLeavesTheLogClosed) {
     EXPECT_THROW(log.close_log_file(), Exception);
 }
 
-TEST_F(Log, WriteErrorsAreIgnored) {
-    log.set_log_file_name("/dev/full");
-    ASSERT_TRUE(log.open_log_file());
-    log.set_file_out(true);
-    log.set_line_buffer_size(1);
-    for (int i = 0; i < 20; ++i) {
-        log.add_str_to_log("i", std::string(1000, 'x'), 1);
-    }
-    log.close_log_file();
-    EXPECT_FALSE(log.is_file_opened());
-}
-
 TEST_F(Log, FileNameHasTheStartTimeToTheMillisecond) {
     const std::string folder = temp.path();
     EXPECT_EQ(log.make_log_file_name("\"" + folder + "  \"", "h_trelmo", ""),

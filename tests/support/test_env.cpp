@@ -9,7 +9,6 @@
 
 namespace fs = std::filesystem;
 
-namespace {
 void set_env(const char* name, const std::string& value) {
 #ifdef _WIN32
     _putenv_s(name, value.c_str());
@@ -24,7 +23,26 @@ void unset_env(const char* name) {
     unsetenv(name);
 #endif
 }
-}  // namespace
+
+t_env_override::t_env_override(const char* name, const std::optional<std::string>& value)
+    : name_(name) {
+    if (const char* old = std::getenv(name)) {
+        old_ = old;
+    }
+    apply(value);
+}
+
+t_env_override::~t_env_override() {
+    apply(old_);
+}
+
+void t_env_override::apply(const std::optional<std::string>& value) {
+    if (value) {
+        set_env(name_, *value);
+    } else {
+        unset_env(name_);
+    }
+}
 
 t_temp_dir::t_temp_dir() {
     std::random_device rd;

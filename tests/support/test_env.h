@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,24 @@ class t_temp_dir {
 
   private:
     std::string path_;
+};
+
+// Sets or removes an environment variable of the test process.
+void set_env(const char* name, const std::string& value);
+void unset_env(const char* name);
+
+// Sets (or, with nullopt, removes) an environment variable for one scope.
+class t_env_override {
+  public:
+    t_env_override(const char* name, const std::optional<std::string>& value);
+    ~t_env_override();
+    t_env_override(const t_env_override&) = delete;
+    t_env_override& operator=(const t_env_override&) = delete;
+
+  private:
+    void apply(const std::optional<std::string>& value);
+    const char* name_;
+    std::optional<std::string> old_;
 };
 
 std::string read_file_bytes(const std::string& path);

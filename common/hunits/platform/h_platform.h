@@ -1,6 +1,6 @@
 // Operating-system calls of the support library. Each platform has one implementation
-// file (h_platform_posix.cpp; a Windows file provides the same functions), so that the
-// shared code never needs a platform #if.
+// file (h_platform_posix.cpp, h_platform_windows.cpp), so that the shared code never
+// needs a platform #if. Names and texts are UTF-8.
 #pragma once
 
 #include <cstddef>

@@ -1,0 +1,34 @@
+// h_trelmo: the window program.
+#include <QApplication>
+
+#include <exception>
+
+#include "app/F_main.h"
+#include "app/U_program_start.h"
+#include "app/U_program_termination.h"
+#include "app/gui_exceptions.h"
+#include "app/gui_stop_signal.h"
+#include "app/qt_adapters.h"
+#include "common/hunits/uhFuncs.h"
+
+int main(int argc, char** argv) {
+    install_termination_handlers();
+    QApplication app(argc, argv);
+    t_qt_dialog_presenter presenter;
+    set_dialog_presenter(&presenter);
+    try {
+        QApplication::setApplicationName("h_trelmo");
+        QApplication::setApplicationDisplayName(application_title);
+        install_russian_translations();
+        install_font_substitutions();
+        install_qt_message_processor();
+        set_command_line(argc, argv);
+        Tform_main form_main(program_log());
+        t_stop_signal_watcher stop_signal_watcher(form_main);
+        form_main.show();
+        return QApplication::exec();
+    } catch (...) {
+        show_exception_message(std::current_exception());
+        return 0;
+    }
+}

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Renders the main window, the comparison tab, the progress window and the about box into
+# docs/screenshots/*.png (offscreen, no display needed).
+#   scripts/screenshots.sh [BUILD_DIR]   (default build/dev)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build/dev}
+if [[ ! -f "$build/CMakeCache.txt" ]]; then
+  cmake -S . -B "$build" -G Ninja
+fi
+cmake --build "$build" -j 2 --target h_trelmo_screenshots
+QT_QPA_PLATFORM=offscreen "$build/app/h_trelmo_screenshots" docs/screenshots
+ls -1 docs/screenshots/*.png
