@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "common/hunits/cp1251.h"
+#include "common/hunits/h_utf8_path.h"
 #include "device/U_kalden_common.h"
 #include "device/durable_file.h"
 
@@ -148,10 +149,6 @@ HData decode_record_block(const uint8_t* block) {
     return d;
 }
 
-fs::path path_from_utf8(const std::string& path) {
-    return fs::path(std::u8string(path.begin(), path.end()));
-}
-
 }  // namespace
 
 std::vector<uint8_t> encode_data_file(const t_zor73_process& process) {
@@ -176,7 +173,7 @@ bool t_zor73_process::save_to_file(const std::string& path) {
 }
 
 bool t_zor73_process::load_from_file(const std::string& path) {
-    const fs::path file = path_from_utf8(path);
+    const fs::path file = utf8_path(path);
     std::error_code ec;
     // Only a regular file is opened: a folder cannot be read, and a device or pipe may never
     // end or block.

@@ -10,7 +10,7 @@ std::string t_cli_parsed_args::value(const std::string& option, const std::strin
 }
 
 t_cli_parsed_args parse_cli_args(const std::vector<std::string>& args,
-                                 std::initializer_list<t_cli_option_spec> specs) {
+                                 std::initializer_list<t_cli_option_rule> rules) {
     t_cli_parsed_args parsed;
     bool options_ended = false;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -25,12 +25,12 @@ t_cli_parsed_args parse_cli_args(const std::vector<std::string>& args,
         }
         const size_t equals = arg.find('=');
         const std::string name = arg.substr(0, equals);
-        const auto spec = std::find_if(specs.begin(), specs.end(),
+        const auto rule = std::find_if(rules.begin(), rules.end(),
                                        [&name](const auto& s) { return s.name == name; });
-        if (spec == specs.end()) {
+        if (rule == rules.end()) {
             throw e_cli_usage("Неизвестный параметр: " + arg);
         }
-        if (!spec->takes_value) {
+        if (!rule->takes_value) {
             if (equals != std::string::npos) {
                 throw e_cli_usage("Параметр " + name + " не принимает значения: " + arg);
             }

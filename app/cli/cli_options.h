@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-struct t_cli_option_spec {
+struct t_cli_option_rule {
     std::string name;  // "--format", "-o"
     bool takes_value = false;
 };
@@ -28,7 +28,7 @@ class t_cli_parsed_args {
 // options; a later repetition replaces an earlier one. Throws e_cli_usage on an unknown
 // option, a missing value, or a value given to a flag.
 t_cli_parsed_args parse_cli_args(const std::vector<std::string>& args,
-                                 std::initializer_list<t_cli_option_spec> specs);
+                                 std::initializer_list<t_cli_option_rule> rules);
 
 // Throws e_cli_usage unless there are exactly `count` operands: `missing_message` when
 // there are fewer.

@@ -1,11 +1,12 @@
 #include "app/cli/cli_save_path.h"
 
+#include "common/hunits/h_utf8_path.h"
 #include "common/hunits/uhlog.h"
 
 namespace fs = std::filesystem;
 
 fs::path cli_path_from_utf8(const std::string& path) {
-    return fs::path(std::u8string(path.begin(), path.end()));
+    return utf8_path(path);
 }
 
 bool cli_is_folder(const std::string& path) {
