@@ -27,10 +27,12 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build/asan --output-on-failure -j "$jobs" --timeout 600
 
 echo "== Windows build (mingw-w64), tests under wine"
+windows_start=$SECONDS
 cmake -S . -B build/win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
     -DCMAKE_BUILD_TYPE=Release
 cmake --build build/win -j "$jobs"
 scripts/windows-tests.sh build/win
+echo "Windows step: $((SECONDS - windows_start)) s"
 
 echo "== formatting"
 scripts/check-format.sh
