@@ -23,8 +23,11 @@ bool parse_number(const std::string& text, T& value, int base = 10) {
 }
 
 const char* const window_usage_text =
-    "\nПараметры: h_trelmo [--simulate[=ФАЙЛ_КАРТЫ]] [--sim-port=АДРЕС] [--sim-noise=P] "
-    "[--sim-seed=N] [-SHOW_COMPARE1]";
+    "\n\nПараметры программы:\n"
+    "--simulate[=ФАЙЛ_КАРТЫ]: имитатор считывателя\n"
+    "--sim-port=АДРЕС: порт имитатора\n"
+    "--sim-noise=P, --sim-seed=N: помехи\n"
+    "-SHOW_COMPARE1: вкладка \"Сравнение\"";
 
 bool parse_probability(const std::string& text, double& p) {
     const char* end = text.data() + text.size();

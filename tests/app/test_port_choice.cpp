@@ -113,8 +113,11 @@ TEST_F(WindowPortBackend, BadOptionIsShownWithTheUsageAndEndsTheProgram) {
     EXPECT_EQ(dialogs.shown[0].caption, "Ошибка!");
     EXPECT_EQ(dialogs.shown[0].text,
               "Недопустимый адрес порта в --sim-port: 0x3F8 (допустимы 0x378, 0x278, 0x3BC, "
-              "0x9800)\nПараметры: h_trelmo [--simulate[=ФАЙЛ_КАРТЫ]] [--sim-port=АДРЕС] "
-              "[--sim-noise=P] [--sim-seed=N] [-SHOW_COMPARE1]");
+              "0x9800)\n\nПараметры программы:\n"
+              "--simulate[=ФАЙЛ_КАРТЫ]: имитатор считывателя\n"
+              "--sim-port=АДРЕС: порт имитатора\n"
+              "--sim-noise=P, --sim-seed=N: помехи\n"
+              "-SHOW_COMPARE1: вкладка \"Сравнение\"");
     EXPECT_NE(log_text().find("dialog_error"), std::string::npos);  // the message is logged
 }
 
