@@ -14,6 +14,7 @@
 namespace {
 
 struct t_choice_case {
+    std::string name;
     std::vector<std::string> args;  // after the program's name
     bool simulate;
     std::string card_file;
@@ -21,6 +22,10 @@ struct t_choice_case {
     double noise;
     std::optional<uint64_t> seed;
 };
+
+void PrintTo(const t_choice_case& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class PortChoiceOptions : public ::testing::TestWithParam<t_choice_case> {};
 
@@ -41,28 +46,42 @@ TEST_P(PortChoiceOptions, ReadAnywhereOtherArgumentsLeftAlone) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, PortChoiceOptions,
     ::testing::Values(
-        t_choice_case{{}, false, "", 0x378, 0, std::nullopt},
-        t_choice_case{{"-SHOW_COMPARE1"}, false, "", 0x378, 0, std::nullopt},
-        t_choice_case{{"--simulate", "-SHOW_COMPARE1"}, true, "", 0x378, 0, std::nullopt},
-        t_choice_case{{"-SHOW_COMPARE1", "--simulate=/tmp/my card.card", "--sim-port=0x9800"},
+        t_choice_case{"nothing", {}, false, "", 0x378, 0, std::nullopt},
+        t_choice_case{"other_argument_only", {"-SHOW_COMPARE1"}, false, "", 0x378, 0, std::nullopt},
+        t_choice_case{
+            "demo_card", {"--simulate", "-SHOW_COMPARE1"}, true, "", 0x378, 0, std::nullopt},
+        t_choice_case{"card_file_and_port",
+                      {"-SHOW_COMPARE1", "--simulate=/tmp/my card.card", "--sim-port=0x9800"},
                       true,
                       "/tmp/my card.card",
                       0x9800,
                       0,
                       std::nullopt},
         // A separate value is the option's, not another argument.
-        t_choice_case{{"--simulate", "--sim-port", "0X278", "--sim-noise", "0.25", "--sim-seed=7"},
+        t_choice_case{"separate_values",
+                      {"--simulate", "--sim-port", "0X278", "--sim-noise", "0.25", "--sim-seed=7"},
                       true,
                       "",
                       0x278,
                       0.25,
                       7},
-        t_choice_case{{"--sim-port=956"}, false, "", 0x3BC, 0, std::nullopt}));
+        t_choice_case{"decimal_port", {"--sim-port=956"}, false, "", 0x3BC, 0, std::nullopt}),
+    [](const ::testing::TestParamInfo<t_choice_case>& info) { return info.param.name; });
 
-class PortChoiceRefused : public ::testing::TestWithParam<std::pair<std::string, std::string>> {};
+struct t_refused_case {
+    std::string name;
+    std::string arg;
+    std::string message;
+};
+
+void PrintTo(const t_refused_case& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class PortChoiceRefused : public ::testing::TestWithParam<t_refused_case> {};
 
 TEST_P(PortChoiceRefused, BadValueNamesTheOption) {
-    const auto& [arg, message] = GetParam();
+    const auto& [name, arg, message] = GetParam();
     t_port_choice choice;
     std::string error;
     EXPECT_FALSE(parse_port_choice({"h_trelmo", "--simulate", arg}, choice, error));
@@ -72,21 +91,21 @@ TEST_P(PortChoiceRefused, BadValueNamesTheOption) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, PortChoiceRefused,
     ::testing::Values(
-        std::pair<std::string, std::string>{
-            "--sim-port=0x3F8",
+        t_refused_case{
+            "port_outside_list", "--sim-port=0x3F8",
             "Недопустимый адрес порта в --sim-port: 0x3F8 (допустимы 0x378, 0x278, 0x3BC, 0x9800)"},
-        std::pair<std::string, std::string>{
-            "--sim-port=0x37",
-            "Недопустимый адрес порта в --sim-port: 0x37 (допустимы 0x378, "
-            "0x278, 0x3BC, 0x9800)"},
-        std::pair<std::string, std::string>{"--sim-noise=1.5",
-                                            "--sim-noise: нужна вероятность от 0 до 1: 1.5"},
-        std::pair<std::string, std::string>{"--sim-noise=abc",
-                                            "--sim-noise: нужна вероятность от 0 до 1: abc"},
-        std::pair<std::string, std::string>{"--sim-seed=-1",
-                                            "--sim-seed: нужно целое неотрицательное число: -1"},
-        std::pair<std::string, std::string>{"--sim-seed",
-                                            "Для параметра --sim-seed не указано значение"}));
+        t_refused_case{"port_too_short", "--sim-port=0x37",
+                       "Недопустимый адрес порта в --sim-port: 0x37 (допустимы 0x378, "
+                       "0x278, 0x3BC, 0x9800)"},
+        t_refused_case{"noise_above_one", "--sim-noise=1.5",
+                       "--sim-noise: нужна вероятность от 0 до 1: 1.5"},
+        t_refused_case{"noise_not_a_number", "--sim-noise=abc",
+                       "--sim-noise: нужна вероятность от 0 до 1: abc"},
+        t_refused_case{"negative_seed", "--sim-seed=-1",
+                       "--sim-seed: нужно целое неотрицательное число: -1"},
+        t_refused_case{"seed_without_value", "--sim-seed",
+                       "Для параметра --sim-seed не указано значение"}),
+    [](const ::testing::TestParamInfo<t_refused_case>& info) { return info.param.name; });
 
 class WindowPortBackend : public t_test_env {
   protected:
