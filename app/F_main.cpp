@@ -22,6 +22,7 @@
 #include "app/U_program_start.h"
 #include "app/gui_exceptions.h"
 #include "app/qt_adapters.h"
+#include "common/hunits/U_base_classes.h"
 #include "common/hunits/Uhinifiles.h"
 #include "common/hunits/f_about_box.h"
 #include "common/hunits/uhFuncs.h"
@@ -82,7 +83,7 @@ void set_text_colour(QWidget* widget, const QColor& colour) {
 
 }  // namespace
 
-Tform_main::Tform_main(t_hlog& log) : QMainWindow(nullptr), log(log) {
+Tform_main::Tform_main(t_hlog& log) : QMainWindow(nullptr), commands(*this, nullptr), log(log) {
     setObjectName("form_main");
     setWindowTitle("Работа с картой данных zor-73");
     setFont(font_of_height(font(), 13));
@@ -168,7 +169,9 @@ void Tform_main::create_card_tab() {
     cb_port_list = new QComboBox(GroupBox_port);
     cb_port_list->setObjectName("cb_port_list");
     cb_port_list->setEditable(false);
-    cb_port_list->addItems({"0x0378", "0x0278", "0x03BC", "0x9800"});
+    for (const char* entry : card_port_list) {
+        cb_port_list->addItem(entry);
+    }
     cb_port_list->setCurrentIndex(0);
     cb_port_list->setStatusTip("Адрес порта для работы");
     Label_status = new QLabel(waiting_text, GroupBox_port);
@@ -301,12 +304,13 @@ void Tform_main::showEvent(QShowEvent* event) {
 
 void Tform_main::FormShow() {
     load_settings();
+    commands.forget_card();
     cb_port_listChange();
     Label_err_info->setText(no_card_info_text);
 }
 
 void Tform_main::closeEvent(QCloseEvent* event) {
-    if (card_command_active) {
+    if (card_command_running()) {
         // Closing now would power the card off under the running command.
         event->ignore();
         show_busy_message();
@@ -352,7 +356,14 @@ void Tform_main::save_settings() {
 
 void Tform_main::cb_port_listChange() {
     run_handler([this] {
-        port_address = std::stoi(cb_port_list->currentText().toStdString(), nullptr, 16);
+        if (card_command_running()) {
+            // A read lets the window work: switching the port now would put the display into
+            // the waiting state under the running read. The list shows the port in use again.
+            cb_port_list->setCurrentIndex(card_port_entry_index(commands.get_port_address()));
+            show_busy_message();
+            return;
+        }
+        commands.set_port_entry(cb_port_list->currentIndex());
         show_waiting_state();
     });
 }
@@ -384,12 +395,37 @@ void Tform_main::clear_device_list() {
     ListBox_devs->clear();
 }
 
+void Tform_main::hide_device_list() {
+    ListBox_devs->hide();
+}
+
 int Tform_main::selected_device_line() const {
     return ListBox_devs->currentRow();
 }
 
 void Tform_main::select_port_entry(int index) {
     cb_port_list->setCurrentIndex(index);
+}
+
+void Tform_main::set_main_window_enabled(bool enabled) {
+    setEnabled(enabled);
+}
+
+std::unique_ptr<t_card_progress_list> Tform_main::make_progress_list() {
+    return std::make_unique<t_qt_card_progress_list>();
+}
+
+std::string Tform_main::data_dir_text() const {
+    return Edit_data_dir_name->text().toStdString();
+}
+
+bool Tform_main::convert_to_days() const {
+    return CheckBox_to_days->isChecked();
+}
+
+bool Tform_main::choose_save_path(const std::string& folder, const std::string& proposed,
+                                  std::string& chosen) {
+    return select_save_file_name(folder, proposed, chosen);
 }
 
 bool Tform_main::select_save_file_name(const std::string& folder, const std::string& proposed,
@@ -437,19 +473,28 @@ void Tform_main::Action_get_aboutExecute() {
     });
 }
 
+void Tform_main::set_port_backend(std::unique_ptr<t_port_backend> backend) {
+    if (card_command_running()) {
+        raise_program_error("Tform_main::set_port_backend", __FILE__,
+                            "Нельзя сменить способ доступа к порту во время работы с картой!");
+    }
+    commands.card_drv.set_backend(std::move(backend));
+}
+
 void Tform_main::set_card_command_runner(t_card_command_runner runner) {
     card_command_runner = std::move(runner);
+}
+
+bool Tform_main::card_command_running() const {
+    return card_command_active || commands.is_busy();
 }
 
 void Tform_main::run_card_command(t_card_command command) {
     run_handler([this, command] {
         // A click processed while a long command lets the window work must not start a
         // second card command: it would switch the card off under the first.
-        if (card_command_active) {
+        if (card_command_running()) {
             show_busy_message();
-            return;
-        }
-        if (!card_command_runner) {
             return;
         }
         struct t_active_guard {
@@ -457,8 +502,32 @@ void Tform_main::run_card_command(t_card_command command) {
             ~t_active_guard() { active = false; }
         } guard{card_command_active};
         card_command_active = true;
-        card_command_runner(command);
+        if (card_command_runner) {
+            card_command_runner(command);
+        } else {
+            run_default_card_command(command);
+        }
     });
+}
+
+void Tform_main::run_default_card_command(t_card_command command) {
+    switch (command) {
+        case t_card_command::scan_for_card:
+            commands.scan_for_card();
+            break;
+        case t_card_command::read_title:
+            commands.read_title();
+            break;
+        case t_card_command::read_dev:
+            commands.read_dev();
+            break;
+        case t_card_command::delete_dev:
+            commands.delete_dev();
+            break;
+        case t_card_command::clear_card:
+            commands.clear_card();
+            break;
+    }
 }
 
 void Tform_main::show_busy_message() {

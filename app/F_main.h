@@ -7,9 +7,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/U_card_commands.h"
+#include "app/card_commands_view.h"
 #include "common/hunits/uhlog.h"
 
 class QAction;
@@ -25,40 +28,61 @@ class QStatusBar;
 class QTabWidget;
 class QTextEdit;
 
-class Tform_main : public QMainWindow {
+// The window is the card commands' view: the commands (t_card_commands) do the card work
+// and tell the window what to show.
+class Tform_main : public QMainWindow, public t_card_commands_view {
     Q_OBJECT
 
   public:
-    // `log` becomes the program's log (hlog) when the window is created.
+    // `log` becomes the program's log (hlog) when the window is created. Until
+    // set_port_backend, every card command fails to open the port with a message.
     explicit Tform_main(t_hlog& log);
     ~Tform_main() override;
+
+    // The port access that the card commands use (chosen at start-up, before the window is
+    // shown); refused while a card command runs.
+    void set_port_backend(std::unique_ptr<t_port_backend> backend);
 
     // The card commands of the buttons "Поиск карты", "Обновить список", "Считать",
     // "Удалить" and "Очистить".
     enum class t_card_command { scan_for_card, read_title, read_dev, delete_dev, clear_card };
     using t_card_command_runner = std::function<void(t_card_command)>;
-    // Installs what runs the card commands. While one runs, no other starts and the window
-    // does not close.
+    // Replaces what runs the card commands (by default the window's t_card_commands); an
+    // empty function restores the default. While one runs, no other starts, the port choice
+    // is refused and the window does not close.
     void set_card_command_runner(t_card_command_runner runner);
-    bool card_command_running() const { return card_command_active; }
+    bool card_command_running() const;
 
-    // Display states of the device area.
+    // --- t_card_commands_view ---
     // Waiting: list hidden (Label_err_info shows), read and delete disabled, red "Ожидание".
-    void show_waiting_state();
+    void show_waiting_state() override;
     // Card listed: the lines, the first selected, read and delete enabled, green "Работа".
-    void show_card_listed_state(const std::vector<std::string>& lines);
-    void clear_device_list();
+    void show_card_listed_state(const std::vector<std::string>& lines) override;
+    void clear_device_list() override;
+    void hide_device_list() override;
     // Index of the selected device line, -1 when none.
-    int selected_device_line() const;
+    int selected_device_line() const override;
     // Selects port entry `index` without running the port choice.
-    void select_port_entry(int index);
+    void select_port_entry(int index) override;
+    // The whole window; the progress window has no parent and stays usable.
+    void set_main_window_enabled(bool enabled) override;
+    std::unique_ptr<t_card_progress_list> make_progress_list() override;
+    std::string data_dir_text() const override;
+    bool convert_to_days() const override;
+    bool choose_save_path(const std::string& folder, const std::string& proposed,
+                          std::string& chosen) override;
+
     // The save dialog of a read: starts in `folder` with the proposed file; false when the
     // user cancels.
     bool select_save_file_name(const std::string& folder, const std::string& proposed,
                                std::string& chosen);
 
     // Base address of the chosen port (e.g. 0x378).
-    int32_t port_address = 0;
+    int32_t port_address() const { return static_cast<int32_t>(commands.get_port_address()); }
+
+    // The card commands with the card-access object, the card directory, the
+    // identification flag and the port address.
+    t_card_commands commands;
 
     QAction* Action_scan_for_card;
     QAction* Action_read_title;
@@ -129,6 +153,7 @@ class Tform_main : public QMainWindow {
     void BitBtn5Click();
 
     void run_card_command(t_card_command command);
+    void run_default_card_command(t_card_command command);
     void choose_compared_file(QLineEdit* edit);
     void show_busy_message();
 

@@ -190,6 +190,14 @@ void t_card_commands::set_port_entry(int index) {
     port_address = card_port_entry_address(index);
 }
 
+void t_card_commands::forget_card() {
+    for (t_cell_rec& cell : cells) {
+        cell.state = 0;
+    }
+    card_identified = false;
+    lines.clear();
+}
+
 t_port_open_result t_card_commands::open_card_port() {
     card_drv.set_port(port_address);
     if (!card_drv.open_driver()) {

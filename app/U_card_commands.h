@@ -60,6 +60,8 @@ class t_card_commands {
 
     // The port choice of the window: `port_address` := the entry's address.
     void set_port_entry(int index);
+    // As when the window is first shown: every cell empty, no card identified.
+    void forget_card();
     uint32_t get_port_address() const { return port_address; }
     bool is_card_identified() const { return card_identified; }
     const t_cell_table& get_cells() const { return cells; }

@@ -4,9 +4,11 @@
 
 #include <string>
 
+#include "app/card_commands_view.h"
 #include "card/progress_sink.h"
 #include "common/hunits/Uhinifiles.h"
 #include "common/hunits/uhlog.h"
+#include "progress/Dh_progress_info.h"
 
 class QProgressBar;
 class QWidget;
@@ -30,6 +32,25 @@ class t_qt_progress_sink : public t_progress_sink {
 
   private:
     QProgressBar& bar;
+};
+
+// The progress list of the card commands: the progress window with its bar lent out
+// through t_qt_progress_sink. The window goes with the list.
+class t_qt_card_progress_list : public t_card_progress_list {
+  public:
+    t_qt_card_progress_list() : bar(*info.get_progress_bar()) {}
+    void add_action(const std::string& name, uint8_t state, int32_t max_position,
+                    int32_t param) override {
+        info.add_action(name, state, max_position, param);
+    }
+    void show() override { info.show(); }
+    void hide() override { info.hide(); }
+    void set_position(int32_t value) override { info.set_position(value); }
+    t_progress_sink& get_progress_bar() override { return bar; }
+
+  private:
+    th_progress_info info;
+    t_qt_progress_sink bar;
 };
 
 // A window's placement for the settings store: position of its frame, size of its client

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Renders the main window, the comparison tab, the progress window and the about box into
-# docs/screenshots/*.png (offscreen, no display needed).
+# Renders the program on the simulated demo card into docs/screenshots/*.png (offscreen, no
+# display needed): the main window waiting and with the card listed, the progress window
+# during a read, the save dialog, a comparison of two files read from the card, the about
+# box.
 #   scripts/screenshots.sh [BUILD_DIR]   (default build/dev)
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -6,20 +6,16 @@
 #include <string>
 #include <vector>
 
-struct t_cli_global_options {
-    bool simulate = false;             // --simulate[=CARD_FILE]
-    std::string simulate_card_file;    // empty: the demo card
-    uint32_t sim_port = 0x378;         // --sim-port=ADDR: the port the simulated reader is on
-    double sim_noise = 0;              // --sim-noise=P: probability of an inverted bit
-    std::optional<uint64_t> sim_seed;  // --sim-seed=N
-    std::optional<uint32_t> port;      // --port=ADDR; else the settings' port
-    std::string bus_trace_file;        // --bus-trace=FILE.vcd
-    bool help = false;                 // --help, -h
-    bool version = false;              // --version
-};
+#include "app/U_port_choice.h"
 
-// The parallel-port base addresses the program may use, in scan order.
-inline constexpr uint32_t cli_port_addresses[] = {0x378, 0x278, 0x3BC, 0x9800};
+struct t_cli_global_options {
+    // --simulate[=CARD_FILE], --sim-port, --sim-noise, --sim-seed (as the window reads them)
+    t_port_choice port_choice;
+    std::optional<uint32_t> port;  // --port=ADDR; else the settings' port
+    std::string bus_trace_file;    // --bus-trace=FILE.vcd
+    bool help = false;             // --help, -h
+    bool version = false;          // --version
+};
 
 // Parses the global options from args[first] on, up to the first argument that is not one
 // of them (the command), and returns that argument's index. Throws e_cli_usage on an
@@ -27,5 +23,5 @@ inline constexpr uint32_t cli_port_addresses[] = {0x378, 0x278, 0x3BC, 0x9800};
 size_t parse_cli_global_options(const std::vector<std::string>& args, size_t first,
                                 t_cli_global_options& options);
 
-// "0x378", "0X378" or "888"; throws e_cli_usage unless it is one of cli_port_addresses.
+// "0x378", "0X378" or "888"; throws e_cli_usage unless it is a port of the list.
 uint32_t parse_cli_port(const std::string& option, const std::string& text);

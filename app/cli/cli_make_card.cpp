@@ -2,8 +2,8 @@
 #include <charconv>
 #include <ostream>
 
+#include "app/U_port_choice.h"
 #include "app/cli/cli_commands.h"
-#include "app/cli/cli_demo_card.h"
 #include "app/cli/cli_options.h"
 #include "app/cli/cli_usage_error.h"
 #include "common/hunits/uhlog.h"
@@ -13,11 +13,11 @@ namespace {
 int run_make_card(t_cli_context& c) {
     const t_cli_parsed_args parsed = parse_cli_args(c.args, {{"--cells", true}, {"--seed", true}});
     require_operands(parsed, 1, "Не указан файл образа карты");
-    const std::string cells_text = parsed.value("--cells", std::to_string(cli_demo_card_cells));
+    const std::string cells_text = parsed.value("--cells", std::to_string(demo_card_cells));
     if (cells_text != "3" && cells_text != "6") {
         throw e_cli_usage("--cells: карта бывает на 3 или 6 ячеек: " + cells_text);
     }
-    uint64_t seed = cli_demo_card_seed;
+    uint64_t seed = demo_card_seed;
     if (parsed.has("--seed")) {
         const std::string text = parsed.value("--seed");
         const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), seed);

@@ -123,7 +123,7 @@ void test_main_window::first_start() {
     QCOMPARE(window.Edit_data_dir_name->text().toStdString(), get_program_dir());
     QVERIFY(window.CheckBox_to_days->isChecked());
     QCOMPARE(window.cb_port_list->currentText(), QString("0x0378"));
-    QCOMPARE(window.port_address, 0x378);
+    QCOMPARE(window.port_address(), 0x378);
     QCOMPARE(window.PageControl_main->currentWidget(), window.TabSheet1);
     QVERIFY(!window.PageControl_main->isTabVisible(
         window.PageControl_main->indexOf(window.TabSheet_compare)));
@@ -165,7 +165,7 @@ void test_main_window::settings_stored_and_restored() {
     QCOMPARE(window.Edit_data_dir_name->text(), data_dir);
     QVERIFY(!window.CheckBox_to_days->isChecked());
     QCOMPARE(window.cb_port_list->currentText(), QString("0x0278"));
-    QCOMPARE(window.port_address, 0x278);
+    QCOMPARE(window.port_address(), 0x278);
     expect_waiting_state(window);
     QCOMPARE(window.pos(), QPoint(30, 40));
     QCOMPARE(window.size(), QSize(640, 480));
@@ -196,7 +196,7 @@ void test_main_window::port_setting_out_of_range() {
     Tform_main window(*log);
     window.show();
     QCOMPARE(window.cb_port_list->currentText(), port);
-    QCOMPARE(window.port_address, std::stoi(port.toStdString(), nullptr, 16));
+    QCOMPARE(window.port_address(), std::stoi(port.toStdString(), nullptr, 16));
     QVERIFY(env->dialogs.shown.empty());
 }
 
@@ -248,7 +248,7 @@ void test_main_window::port_choice() {
     window.cb_port_list->setCurrentIndex(index);
     emit window.cb_port_list->activated(index);  // the user's pick
     QCOMPARE(window.cb_port_list->itemText(index), text);
-    QCOMPARE(window.port_address, address);
+    QCOMPARE(window.port_address(), address);
     expect_waiting_state(window);
     QVERIFY(env->dialogs.shown.empty());
 }
@@ -260,13 +260,13 @@ void test_main_window::port_choice_only_on_users_pick() {
     // The program selecting an entry (as the scan does) runs no port choice.
     window.select_port_entry(2);
     QCOMPARE(window.cb_port_list->currentText(), QString("0x03BC"));
-    QCOMPARE(window.port_address, 0x378);
+    QCOMPARE(window.port_address(), 0x378);
     QVERIFY(window.ListBox_devs->isVisible());
     // A pick with the keyboard does.
     window.cb_port_list->setFocus();
     QTest::keyClick(window.cb_port_list, Qt::Key_Down);
     QCOMPARE(window.cb_port_list->currentText(), QString("0x9800"));
-    QCOMPARE(window.port_address, 0x9800);
+    QCOMPARE(window.port_address(), 0x9800);
     expect_waiting_state(window);
 }
 
