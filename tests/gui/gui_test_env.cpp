@@ -5,17 +5,6 @@
 
 #include "progress/Dh_work_control.h"
 
-bool t_recorded_dialogs::show_dialog(t_dialog_kind kind, const std::string& text,
-                                     const std::string& caption) {
-    shown.push_back({kind, text, caption});
-    if (kind != t_dialog_kind::yes_no || answers.empty()) {
-        return false;
-    }
-    const bool answer = answers.front();
-    answers.pop_front();
-    return answer;
-}
-
 int t_scripted_modal::run(QDialog& dialog) {
     run_names.push_back(dialog.objectName().toStdString());
     if (steps.empty()) {

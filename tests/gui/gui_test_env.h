@@ -13,22 +13,9 @@
 #include "common/hunits/h_clock.h"
 #include "common/hunits/uhlog.h"
 #include "common/hunits/uhqt_modal.h"
+#include "support/scripted_dialogs.h"
 
 class QDialog;
-
-// Records every message box and answers yes/no questions from a script ("no" when empty).
-class t_recorded_dialogs : public t_dialog_presenter {
-  public:
-    struct t_shown {
-        t_dialog_kind kind;
-        std::string text;
-        std::string caption;
-    };
-    bool show_dialog(t_dialog_kind kind, const std::string& text,
-                     const std::string& caption) override;
-    std::deque<bool> answers;
-    std::vector<t_shown> shown;
-};
 
 // Answers modal dialogs from a script: each step gets the dialog (to look at it and fill
 // it in) and returns the dialog's result. A dialog with no step left is rejected and
@@ -56,6 +43,6 @@ class t_gui_test_env {
     std::string system_dir;  // H_SYSTEM_DIR
     std::string ini_file;    // H_TRELMO_INI
     t_virtual_clock clock;
-    t_recorded_dialogs dialogs;
+    t_scripted_dialogs dialogs;
     t_scripted_modal modal;
 };

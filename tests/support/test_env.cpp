@@ -91,20 +91,6 @@ std::vector<std::string> list_dir(const std::string& dir) {
     return names;
 }
 
-bool t_scripted_dialogs::show_dialog(t_dialog_kind kind, const std::string& text,
-                                     const std::string& caption) {
-    shown.push_back({kind, text, caption});
-    if (kind != t_dialog_kind::yes_no) {
-        return true;
-    }
-    if (answers.empty()) {
-        return false;
-    }
-    const bool answer = answers.front();
-    answers.erase(answers.begin());
-    return answer;
-}
-
 t_test_env::t_test_env() {
     system_dir = temp.file("h_system");
     ini_file = temp.file("h_trelmo.ini");

@@ -11,6 +11,7 @@
 
 #include "common/hunits/h_clock.h"
 #include "common/hunits/uhlog.h"
+#include "support/scripted_dialogs.h"
 
 // A fresh folder under the system's temporary folder, removed with its content.
 class t_temp_dir {
@@ -51,21 +52,6 @@ void write_file_bytes(const std::string& path, const std::string& bytes);
 bool file_exists(const std::string& path);
 // Names of the entries of a folder, sorted.
 std::vector<std::string> list_dir(const std::string& dir);
-
-// A message box presenter that records every box and answers from a script.
-class t_scripted_dialogs : public t_dialog_presenter {
-  public:
-    struct t_shown {
-        t_dialog_kind kind;
-        std::string text;
-        std::string caption;
-    };
-    bool show_dialog(t_dialog_kind kind, const std::string& text,
-                     const std::string& caption) override;
-    // Answers for the coming yes/no questions, in order; when they run out, "no".
-    std::vector<bool> answers;
-    std::vector<t_shown> shown;
-};
 
 // Base fixture: temporary folder as H_SYSTEM_DIR, an ini file in it as H_TRELMO_INI,
 // a virtual clock and scripted dialogs installed for the test's duration.
