@@ -87,7 +87,9 @@ for log in "${log_files[@]}"; do
   if grep -q $'\r\r' "$log"; then fail "$name: CR CR LF"; fi
   if [[ $(grep -c $'[^\r]$\|^$' "$log" || true) -ne 0 ]]; then fail "$name: a line without CR"; fi
   iconv -f UTF-8 -t UTF-8 "$log" >/dev/null 2>&1 && fail "$name: UTF-8, not code page 1251"
-  iconv -f CP1251 -t UTF-8 "$log" | grep -q 'Версия: 1\.0\.0\.12' ||
+  # grep reads all of iconv's output: with -q it would stop at the match, and iconv, still
+  # writing, would end by SIGPIPE and fail the pipeline.
+  iconv -f CP1251 -t UTF-8 "$log" | grep 'Версия: 1\.0\.0\.12' >/dev/null ||
     fail "$name: no version 1.0.0.12 in code page 1251"
 done
 driver_text=$(printf 'Невозможно активировать драйвер устройства:' | iconv -f UTF-8 -t CP1251)
